@@ -8,6 +8,10 @@
 namespace manager {
 namespace {
 
+// More slots than any reader setup has: a count above this is a broken answer, not a list to
+// allocate.
+constexpr CK_ULONG kMaxSlots = 4096;
+
 // A PIN as bytes of the ANSI code page. The buffer is sized from the conversion's own answer
 // (a character may take several bytes) and wiped when the object goes.
 class PinBytes {
@@ -51,6 +55,10 @@ BYTE OpenTokenSession(TokenContext& context) {
   CK_ULONG count = 0;
   if (f->C_GetSlotList(CK_TRUE, nullptr, &count) != CKR_OK) return kSessionBindFailed;
   if (count == 0) return kSessionNoToken;
+  if (count > kMaxSlots) {
+    context.slots.clear();
+    return kSessionNoMemory;
+  }
   try {
     context.slots.assign(count, 0);
   } catch (const std::bad_alloc&) {
