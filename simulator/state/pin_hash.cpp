@@ -1,0 +1,79 @@
+#include "simulator/state/pin_hash.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <vector>
+
+#include "platform/win/unique_handle.h"
+
+namespace vsim {
+
+namespace {
+
+std::string Hex(const unsigned char* bytes, size_t size) {
+  static const char digits[] = "0123456789abcdef";
+  std::string text;
+  for (size_t i = 0; i < size; ++i) {
+    text.push_back(digits[bytes[i] >> 4]);
+    text.push_back(digits[bytes[i] & 15]);
+  }
+  return text;
+}
+
+struct HashOwner {
+  HCRYPTHASH hash = 0;
+  ~HashOwner() {
+    if (hash) ::CryptDestroyHash(hash);
+  }
+};
+
+win::UniqueCryptProvider AesProvider() {
+  win::UniqueCryptProvider provider;
+  if (!::CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
+    provider.release();
+  }
+  return provider;
+}
+
+}  // namespace
+
+std::string NewPinSalt() {
+  unsigned char salt[16] = {};
+  win::UniqueCryptProvider provider = AesProvider();
+  if (!provider || !::CryptGenRandom(provider.get(), sizeof(salt), salt)) {
+    // Without a random source the salt is still unique per token.
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    memcpy(salt, &counter, sizeof(counter));
+  }
+  return Hex(salt, sizeof(salt));
+}
+
+std::string HashPin(const std::string& saltHex, const std::string& pin) {
+  win::UniqueCryptProvider provider = AesProvider();
+  if (!provider) return {};
+  HashOwner hash;
+  if (!::CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, &hash.hash)) return {};
+  if (!::CryptHashData(hash.hash, reinterpret_cast<const BYTE*>(saltHex.data()), static_cast<DWORD>(saltHex.size()),
+                       0)) {
+    return {};
+  }
+  if (!pin.empty() &&
+      !::CryptHashData(hash.hash, reinterpret_cast<const BYTE*>(pin.data()), static_cast<DWORD>(pin.size()), 0)) {
+    return {};
+  }
+  unsigned char digest[32];
+  DWORD size = sizeof(digest);
+  if (!::CryptGetHashParam(hash.hash, HP_HASHVAL, digest, &size, 0)) return {};
+  return Hex(digest, size);
+}
+
+bool SameHash(const std::string& a, const std::string& b) {
+  if (a.empty() || a.size() != b.size()) return false;
+  unsigned char difference = 0;
+  for (size_t i = 0; i < a.size(); ++i) difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+  return difference == 0;
+}
+
+}  // namespace vsim

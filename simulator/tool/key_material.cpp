@@ -1,0 +1,348 @@
+#include "simulator/tool/key_material.h"
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win/text_conversion.h"
+#include "platform/win/unique_handle.h"
+#include "simulator/state/certificate_fields.h"
+#include "simulator/tool/control_internal.h"
+
+namespace vtoken {
+
+namespace {
+
+// A minimal DER reader: enough for the two RSA private key structures.
+class DerReader {
+ public:
+  DerReader(const unsigned char* data, size_t size) : data_(data), size_(size) {}
+  bool AtEnd() const { return position_ >= size_; }
+  // Reads one element; false on malformed input.
+  bool Next(unsigned char& tag, const unsigned char*& value, size_t& length) {
+    if (size_ - position_ < 2) return false;
+    tag = data_[position_++];
+    size_t len = data_[position_++];
+    if (len & 0x80) {
+      const size_t octets = len & 0x7F;
+      if (octets == 0 || octets > 4 || size_ - position_ < octets) return false;
+      len = 0;
+      for (size_t i = 0; i < octets; ++i) len = (len << 8) | data_[position_++];
+    }
+    if (size_ - position_ < len) return false;
+    value = data_ + position_;
+    length = len;
+    position_ += len;
+    return true;
+  }
+  bool Expect(unsigned char wanted, const unsigned char*& value, size_t& length) {
+    unsigned char tag = 0;
+    return Next(tag, value, length) && tag == wanted;
+  }
+
+ private:
+  const unsigned char* data_;
+  size_t size_;
+  size_t position_ = 0;
+};
+
+constexpr unsigned char kSequence = 0x30, kInteger = 0x02, kOctetString = 0x04;
+
+std::optional<RsaPublicParts> ParsePkcs1(const unsigned char* data, size_t size) {
+  DerReader outer(data, size);
+  const unsigned char* body;
+  size_t bodyLength;
+  if (!outer.Expect(kSequence, body, bodyLength)) return std::nullopt;
+  DerReader fields(body, bodyLength);
+  const unsigned char* value;
+  size_t length;
+  if (!fields.Expect(kInteger, value, length)) return std::nullopt;  // version
+  RsaPublicParts parts;
+  if (!fields.Expect(kInteger, value, length) || length == 0) return std::nullopt;
+  parts.modulus = vsim::StripLeadingZeros(Bytes(value, value + length));
+  if (!fields.Expect(kInteger, value, length) || length == 0) return std::nullopt;
+  parts.publicExponent = vsim::StripLeadingZeros(Bytes(value, value + length));
+  // The private exponent must follow, or this is not a private key.
+  if (!fields.Expect(kInteger, value, length)) return std::nullopt;
+  if (parts.modulus.size() < 64) return std::nullopt;
+  return parts;
+}
+
+}  // namespace
+
+std::optional<RsaPublicParts> ParseRsaPrivateKey(const Bytes& der, std::string& error) {
+  DerReader outer(der.data(), der.size());
+  const unsigned char* body;
+  size_t bodyLength;
+  if (!outer.Expect(kSequence, body, bodyLength)) {
+    error = "the key is not DER";
+    return std::nullopt;
+  }
+  DerReader fields(body, bodyLength);
+  const unsigned char* value;
+  size_t length;
+  unsigned char tag = 0;
+  if (!fields.Expect(kInteger, value, length) || !fields.Next(tag, value, length)) {
+    error = "the key is not an RSA private key";
+    return std::nullopt;
+  }
+  std::optional<RsaPublicParts> parts;
+  if (tag == kInteger) {
+    parts = ParsePkcs1(der.data(), der.size());
+  } else if (tag == kSequence) {
+    // PKCS#8: the algorithm must be rsaEncryption (1.2.840.113549.1.1.1).
+    static const unsigned char kRsaOid[] = {0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x01, 0x01};
+    if (length < sizeof(kRsaOid) || std::memcmp(value, kRsaOid, sizeof(kRsaOid)) != 0) {
+      error = "the key is not an RSA key";
+      return std::nullopt;
+    }
+    if (fields.Expect(kOctetString, value, length)) parts = ParsePkcs1(value, length);
+  }
+  if (!parts) error = "the key is not a readable RSA private key";
+  return parts;
+}
+
+std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::string& error) {
+  std::optional<Bytes> data = ReadWholeFile(path, 1024 * 1024);
+  if (!data) {
+    error = "cannot read " + win::ToUtf8(path);
+    return std::nullopt;
+  }
+  // PKCS#1 armour first, then PKCS#8; a file without armour is taken as DER of either.
+  std::optional<Bytes> der = PemOrDer(*data, "RSA PRIVATE KEY");
+  if (!der) der = PemOrDer(*data, "PRIVATE KEY");
+  if (!der) {
+    error = win::ToUtf8(path) + " holds no readable key";
+    return std::nullopt;
+  }
+  return ParseRsaPrivateKey(*der, error);
+}
+
+Bytes Sha1(const Bytes& data) {
+  win::UniqueCryptProvider provider;
+  if (!::CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
+    provider.release();
+    return {};
+  }
+  HCRYPTHASH hash = 0;
+  if (!::CryptCreateHash(provider.get(), CALG_SHA1, 0, 0, &hash)) return {};
+  Bytes digest(20);
+  DWORD size = static_cast<DWORD>(digest.size());
+  const bool ok = ::CryptHashData(hash, data.data(), static_cast<DWORD>(data.size()), 0) &&
+                  ::CryptGetHashParam(hash, HP_HASHVAL, digest.data(), &size, 0);
+  ::CryptDestroyHash(hash);
+  return ok ? digest : Bytes();
+}
+
+namespace {
+
+// A key container that exists only while the certificate is made.
+class TemporaryContainer {
+ public:
+  TemporaryContainer() {
+    name_ = L"vtoken-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(::GetTickCount()) + L"-" +
+            std::to_wstring(reinterpret_cast<uintptr_t>(this));
+    if (!::CryptAcquireContextW(&provider_, name_.c_str(), MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES,
+                                CRYPT_NEWKEYSET | CRYPT_SILENT)) {
+      provider_ = 0;
+    }
+  }
+  ~TemporaryContainer() {
+    if (key_) ::CryptDestroyKey(key_);
+    if (provider_) {
+      ::CryptReleaseContext(provider_, 0);
+      HCRYPTPROV dropped = 0;
+      ::CryptAcquireContextW(&dropped, name_.c_str(), MS_ENH_RSA_AES_PROV_W, PROV_RSA_AES, CRYPT_DELETEKEYSET);
+    }
+  }
+  TemporaryContainer(const TemporaryContainer&) = delete;
+  TemporaryContainer& operator=(const TemporaryContainer&) = delete;
+  HCRYPTPROV provider() const { return provider_; }
+  HCRYPTKEY& key() { return key_; }
+
+ private:
+  std::wstring name_;
+  HCRYPTPROV provider_ = 0;
+  HCRYPTKEY key_ = 0;
+};
+
+std::optional<Bytes> EncodeName(const std::wstring& subject) {
+  for (DWORD flags : {DWORD(CERT_X500_NAME_STR | CERT_NAME_STR_ENABLE_UTF8_UNICODE_FLAG), DWORD(CERT_X500_NAME_STR)}) {
+    DWORD size = 0;
+    if (!::CertStrToNameW(X509_ASN_ENCODING, subject.c_str(), flags, nullptr, nullptr, &size, nullptr)) continue;
+    Bytes name(size);
+    if (::CertStrToNameW(X509_ASN_ENCODING, subject.c_str(), flags, nullptr, name.data(), &size, nullptr)) {
+      name.resize(size);
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<Bytes> Encode(LPCSTR type, const void* structure) {
+  DWORD size = 0;
+  if (!::CryptEncodeObject(X509_ASN_ENCODING, type, structure, nullptr, &size)) return std::nullopt;
+  Bytes out(size);
+  if (!::CryptEncodeObject(X509_ASN_ENCODING, type, structure, out.data(), &size)) return std::nullopt;
+  out.resize(size);
+  return out;
+}
+
+FILETIME AddDays(FILETIME base, double days) {
+  ULARGE_INTEGER value;
+  value.LowPart = base.dwLowDateTime;
+  value.HighPart = base.dwHighDateTime;
+  value.QuadPart += static_cast<long long>(days * 864000000000.0);
+  return FILETIME{value.LowPart, value.HighPart};
+}
+
+}  // namespace
+
+std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, std::string& error) {
+  if (request.keyBits < 512 || request.keyBits > 4096 || request.keyBits % 8) {
+    error = "the key size must be a multiple of 8 from 512 to 4096 bits";
+    return std::nullopt;
+  }
+  if (request.validityDays <= 0) {
+    error = "the validity must be at least one day";
+    return std::nullopt;
+  }
+  std::optional<Bytes> name = EncodeName(request.subject);
+  if (!name) {
+    error = "the subject \"" + win::ToUtf8(request.subject) + "\" is not a valid X.500 name";
+    return std::nullopt;
+  }
+  TemporaryContainer container;
+  const DWORD keySpec = AT_KEYEXCHANGE;
+  if (!container.provider() ||
+      !::CryptGenKey(container.provider(), keySpec, (request.keyBits << 16) | CRYPT_EXPORTABLE, &container.key())) {
+    error = "cannot generate an RSA key";
+    return std::nullopt;
+  }
+
+  DWORD infoSize = 0;
+  if (!::CryptExportPublicKeyInfo(container.provider(), keySpec, X509_ASN_ENCODING, nullptr, &infoSize)) {
+    error = "cannot export the public key";
+    return std::nullopt;
+  }
+  std::vector<unsigned char> infoBuffer(infoSize);
+  auto* publicInfo = reinterpret_cast<CERT_PUBLIC_KEY_INFO*>(infoBuffer.data());
+  if (!::CryptExportPublicKeyInfo(container.provider(), keySpec, X509_ASN_ENCODING, publicInfo, &infoSize)) {
+    error = "cannot export the public key";
+    return std::nullopt;
+  }
+
+  BYTE serial[8];
+  if (!::CryptGenRandom(container.provider(), sizeof(serial), serial)) {
+    error = "cannot make a serial number";
+    return std::nullopt;
+  }
+  serial[sizeof(serial) - 1] &= 0x7F;  // little-endian: keep the number positive
+
+  std::vector<CERT_EXTENSION> extensions;
+  CRYPT_BIT_BLOB usageBits = {1, const_cast<BYTE*>(&request.keyUsage), 0};
+  std::optional<Bytes> usage, constraints;
+  if (request.keyUsage != 0) {
+    usage = Encode(X509_KEY_USAGE, &usageBits);
+    if (!usage) {
+      error = "cannot encode the key usage";
+      return std::nullopt;
+    }
+    extensions.push_back({const_cast<char*>(szOID_KEY_USAGE), TRUE, {static_cast<DWORD>(usage->size()), usage->data()}});
+  }
+  if (request.addBasicConstraints) {
+    CERT_BASIC_CONSTRAINTS2_INFO basic = {request.isCa ? TRUE : FALSE, FALSE, 0};
+    constraints = Encode(X509_BASIC_CONSTRAINTS2, &basic);
+    if (!constraints) {
+      error = "cannot encode the basic constraints";
+      return std::nullopt;
+    }
+    extensions.push_back({const_cast<char*>(szOID_BASIC_CONSTRAINTS2), TRUE,
+                          {static_cast<DWORD>(constraints->size()), constraints->data()}});
+  }
+
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  CERT_INFO info = {};
+  info.dwVersion = CERT_V3;
+  info.SerialNumber = {sizeof(serial), serial};
+  info.SignatureAlgorithm.pszObjId = const_cast<char*>(szOID_RSA_SHA256RSA);
+  info.Issuer = {static_cast<DWORD>(name->size()), name->data()};
+  info.Subject = info.Issuer;
+  // An hour of slack keeps a certificate that starts "now" valid on a clock a little behind.
+  info.NotBefore = AddDays(now, request.startOffsetDays - 1.0 / 24);
+  info.NotAfter = AddDays(now, request.startOffsetDays + request.validityDays);
+  info.SubjectPublicKeyInfo = *publicInfo;
+  info.cExtension = static_cast<DWORD>(extensions.size());
+  info.rgExtension = extensions.empty() ? nullptr : extensions.data();
+
+  CRYPT_ALGORITHM_IDENTIFIER algorithm = {};
+  algorithm.pszObjId = const_cast<char*>(szOID_RSA_SHA256RSA);
+  DWORD encodedSize = 0;
+  if (!::CryptSignAndEncodeCertificate(container.provider(), keySpec, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
+                                       &algorithm, nullptr, nullptr, &encodedSize)) {
+    error = "cannot sign the certificate";
+    return std::nullopt;
+  }
+  GeneratedPair pair;
+  pair.certificate.resize(encodedSize);
+  if (!::CryptSignAndEncodeCertificate(container.provider(), keySpec, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
+                                       &algorithm, nullptr, pair.certificate.data(), &encodedSize)) {
+    error = "cannot sign the certificate";
+    return std::nullopt;
+  }
+  pair.certificate.resize(encodedSize);
+  std::optional<vsim::CertificateFields> fields = vsim::ReadCertificateFields(pair.certificate);
+  if (!fields) {
+    error = "the generated certificate cannot be read back";
+    return std::nullopt;
+  }
+  pair.key = {fields->modulus, fields->publicExponent};
+  return pair;
+}
+
+std::optional<Bytes> ReadWholeFile(const std::wstring& path, size_t maxBytes) {
+  win::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size) || static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
+    return std::nullopt;
+  }
+  Bytes data(static_cast<size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!data.empty() && (!::ReadFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr) ||
+                        read != data.size())) {
+    return std::nullopt;
+  }
+  return data;
+}
+
+std::optional<Bytes> PemOrDer(const Bytes& data, const std::string& label) {
+  const std::string text(data.begin(), data.end());
+  if (text.find("-----BEGIN ") == std::string::npos) return data;
+  const std::string begin = "-----BEGIN " + label + "-----";
+  const std::string end = "-----END " + label + "-----";
+  const size_t start = text.find(begin);
+  if (start == std::string::npos) return std::nullopt;
+  const size_t bodyStart = start + begin.size();
+  const size_t stop = text.find(end, bodyStart);
+  if (stop == std::string::npos) return std::nullopt;
+  const std::string body = text.substr(bodyStart, stop - bodyStart);
+  DWORD size = 0;
+  if (!::CryptStringToBinaryA(body.c_str(), static_cast<DWORD>(body.size()), CRYPT_STRING_BASE64, nullptr, &size,
+                              nullptr, nullptr) || size == 0) {
+    return std::nullopt;
+  }
+  Bytes der(size);
+  if (!::CryptStringToBinaryA(body.c_str(), static_cast<DWORD>(body.size()), CRYPT_STRING_BASE64, der.data(), &size,
+                              nullptr, nullptr)) {
+    return std::nullopt;
+  }
+  der.resize(size);
+  return der;
+}
+
+}  // namespace vtoken

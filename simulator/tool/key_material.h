@@ -1,0 +1,34 @@
+// RSA key material for enrolment: keys read from PKCS#1 or PKCS#8 files (DER or PEM, without
+// encryption) and key pairs generated with self-signed certificates through CryptoAPI.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "simulator/tool/token_control.h"
+
+namespace vtoken {
+
+struct RsaPublicParts {
+  Bytes modulus;         // big-endian, no leading zero
+  Bytes publicExponent;
+};
+
+// Reads an RSAPrivateKey (PKCS#1) or a PrivateKeyInfo (PKCS#8) holding one, from DER bytes.
+std::optional<RsaPublicParts> ParseRsaPrivateKey(const Bytes& der, std::string& error);
+// The same from a file in DER or PEM form ("RSA PRIVATE KEY" or "PRIVATE KEY").
+std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::string& error);
+
+struct GeneratedPair {
+  RsaPublicParts key;
+  Bytes certificate;  // DER
+};
+
+// A fresh RSA key in a temporary CryptoAPI container, a certificate for it signed by itself,
+// and the container deleted again. Only the public parts are kept.
+std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, std::string& error);
+
+// SHA-1 of the bytes (the usual CKA_ID of a key: the hash of its modulus).
+Bytes Sha1(const Bytes& data);
+
+}  // namespace vtoken
