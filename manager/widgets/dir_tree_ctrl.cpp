@@ -19,9 +19,6 @@ void CDirTreeCtrl::PaintBuffered() {
     win::UniqueBitmap bitmap(::CreateCompatibleBitmap(dc, width, height));
     if (memory && bitmap) {
       win::SelectObjectScope selected(memory.get(), bitmap.get());
-      // The tree view draws items only when handed a DC: let it fill its background first so
-      // the empty part of the buffer is not left black.
-      CallPrevious(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.get()), 0);
       CallPrevious(WM_PAINT, reinterpret_cast<WPARAM>(memory.get()), 0);
       ::BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, memory.get(), clip.left,
                clip.top, SRCCOPY);
