@@ -6,6 +6,8 @@
 #include <atomic>
 #include <vector>
 
+#include "platform/win/unique_handle.h"
+
 namespace ui {
 namespace {
 SystemPrompts g_systemPrompts;
@@ -47,7 +49,13 @@ std::optional<std::wstring> SystemPrompts::AskOpenFile(HWND owner, const OpenFil
 }
 
 void SystemPrompts::ViewCertificate(HWND owner, PCCERT_CONTEXT certificate, const std::wstring& title) {
-  ::CryptUIDlgViewContext(CERT_STORE_CERTIFICATE_CONTEXT, certificate, owner, title.c_str(), 0, nullptr);
+  // Looked up at run time: the 32-bit MinGW toolchain ships no import library for cryptui.
+  using ViewContextFunction = BOOL(WINAPI*)(DWORD, const void*, HWND, LPCWSTR, DWORD, void*);
+  win::UniqueModule cryptui(::LoadLibraryW(L"cryptui.dll"));
+  if (!cryptui) return;
+  auto view = reinterpret_cast<ViewContextFunction>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(cryptui.get(), "CryptUIDlgViewContext")));
+  if (view) view(CERT_STORE_CERTIFICATE_CONTEXT, certificate, owner, title.c_str(), 0, nullptr);
 }
 
 }  // namespace ui
