@@ -120,6 +120,12 @@ std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::stri
   return ParseRsaPrivateKey(*der, error);
 }
 
+std::optional<RsaPublicParts> CertificateKey(const Bytes& der) {
+  std::optional<vsim::CertificateFields> fields = vsim::ReadCertificateFields(der);
+  if (!fields) return std::nullopt;
+  return RsaPublicParts{fields->modulus, fields->publicExponent};
+}
+
 Bytes Sha1(const Bytes& data) {
   win::UniqueCryptProvider provider;
   if (!::CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {

@@ -28,6 +28,9 @@ struct GeneratedPair {
 // and the container deleted again. Only the public parts are kept.
 std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, std::string& error);
 
+// The RSA public key of a DER certificate.
+std::optional<RsaPublicParts> CertificateKey(const Bytes& der);
+
 // SHA-1 of the bytes (the usual CKA_ID of a key: the hash of its modulus).
 Bytes Sha1(const Bytes& data);
 
