@@ -9,7 +9,7 @@ constexpr UINT kMainWindowTemplate = 102;
 
 class CTokenManagerDlg : public ui::Dialog {
  public:
-  CTokenManagerDlg() : ui::Dialog(kMainWindowTemplate) {}
+  CTokenManagerDlg();
 };
 
 }  // namespace manager
