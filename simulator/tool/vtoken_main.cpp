@@ -2,6 +2,9 @@
 // "wait-events" loads the module and reports its events, as a second process for tests.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <functional>
 #include <thread>
@@ -432,6 +435,8 @@ int Run(int argc, wchar_t** argv) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Output is UTF-8 with plain line feeds, the same on a console and in a pipe.
+  _setmode(_fileno(stdout), _O_BINARY);
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {
