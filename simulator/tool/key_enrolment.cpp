@@ -29,7 +29,10 @@ Outcome<KeyPairHandles> TokenControl::EnrolKeyPair(CK_SLOT_ID slot, const KeyPai
     }
   } else {
     if (!request.keyFile.empty()) return Result::Failure("a key file needs its certificate file");
-    std::optional<GeneratedPair> pair = GenerateSelfSigned(request, error);
+    if (request.issuerCertificateFile.empty() != request.issuerKeyFile.empty()) {
+      return Result::Failure("an issuer needs both its certificate file and its key file");
+    }
+    std::optional<GeneratedPair> pair = GenerateCertifiedPair(request, error);
     if (!pair) return Result::Failure(error);
     certificate = pair->certificate;
     key = pair->key;

@@ -50,7 +50,7 @@ class DerReader {
 
 constexpr unsigned char kSequence = 0x30, kInteger = 0x02, kOctetString = 0x04;
 
-std::optional<RsaPublicParts> ParsePkcs1(const unsigned char* data, size_t size) {
+std::optional<RsaPrivateKey> ParsePkcs1(const unsigned char* data, size_t size) {
   DerReader outer(data, size);
   const unsigned char* body;
   size_t bodyLength;
@@ -59,20 +59,20 @@ std::optional<RsaPublicParts> ParsePkcs1(const unsigned char* data, size_t size)
   const unsigned char* value;
   size_t length;
   if (!fields.Expect(kInteger, value, length)) return std::nullopt;  // version
-  RsaPublicParts parts;
-  if (!fields.Expect(kInteger, value, length) || length == 0) return std::nullopt;
-  parts.modulus = vsim::StripLeadingZeros(Bytes(value, value + length));
-  if (!fields.Expect(kInteger, value, length) || length == 0) return std::nullopt;
-  parts.publicExponent = vsim::StripLeadingZeros(Bytes(value, value + length));
-  // The private exponent must follow, or this is not a private key.
-  if (!fields.Expect(kInteger, value, length)) return std::nullopt;
-  if (parts.modulus.size() < 64) return std::nullopt;
-  return parts;
+  RsaPrivateKey key;
+  Bytes* parts[] = {&key.publicParts.modulus, &key.publicParts.publicExponent, &key.privateExponent, &key.prime1,
+                    &key.prime2, &key.exponent1, &key.exponent2, &key.coefficient};
+  for (Bytes* part : parts) {
+    if (!fields.Expect(kInteger, value, length) || length == 0) return std::nullopt;
+    *part = vsim::StripLeadingZeros(Bytes(value, value + length));
+  }
+  if (key.publicParts.modulus.size() < 64) return std::nullopt;
+  return key;
 }
 
 }  // namespace
 
-std::optional<RsaPublicParts> ParseRsaPrivateKey(const Bytes& der, std::string& error) {
+std::optional<RsaPrivateKey> ParseRsaPrivateKey(const Bytes& der, std::string& error) {
   DerReader outer(der.data(), der.size());
   const unsigned char* body;
   size_t bodyLength;
@@ -88,7 +88,7 @@ std::optional<RsaPublicParts> ParseRsaPrivateKey(const Bytes& der, std::string& 
     error = "the key is not an RSA private key";
     return std::nullopt;
   }
-  std::optional<RsaPublicParts> parts;
+  std::optional<RsaPrivateKey> parts;
   if (tag == kInteger) {
     parts = ParsePkcs1(der.data(), der.size());
   } else if (tag == kSequence) {
@@ -104,7 +104,7 @@ std::optional<RsaPublicParts> ParseRsaPrivateKey(const Bytes& der, std::string& 
   return parts;
 }
 
-std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::string& error) {
+std::optional<RsaPrivateKey> ReadRsaPrivateKeyFile(const std::wstring& path, std::string& error) {
   std::optional<Bytes> data = ReadWholeFile(path, 1024 * 1024);
   if (!data) {
     error = "cannot read " + win::ToUtf8(path);
@@ -118,6 +118,12 @@ std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::stri
     return std::nullopt;
   }
   return ParseRsaPrivateKey(*der, error);
+}
+
+std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::string& error) {
+  std::optional<RsaPrivateKey> key = ReadRsaPrivateKeyFile(path, error);
+  if (!key) return std::nullopt;
+  return key->publicParts;
 }
 
 std::optional<RsaPublicParts> CertificateKey(const Bytes& der) {
@@ -167,6 +173,11 @@ class TemporaryContainer {
   TemporaryContainer& operator=(const TemporaryContainer&) = delete;
   HCRYPTPROV provider() const { return provider_; }
   HCRYPTKEY& key() { return key_; }
+  // Puts an existing key in as the exchange key.
+  bool Import(const Bytes& privateKeyBlob) {
+    return provider_ && ::CryptImportKey(provider_, privateKeyBlob.data(), static_cast<DWORD>(privateKeyBlob.size()),
+                                         0, 0, &key_);
+  }
 
  private:
   std::wstring name_;
@@ -196,6 +207,38 @@ std::optional<Bytes> Encode(LPCSTR type, const void* structure) {
   return out;
 }
 
+// CryptoAPI's form of a private key: little-endian parts of fixed widths after the headers.
+std::optional<Bytes> PrivateKeyBlob(const RsaPrivateKey& key) {
+  const size_t size = key.publicParts.modulus.size();
+  const size_t half = (size + 1) / 2;
+  if (key.publicParts.publicExponent.size() > 4) return std::nullopt;
+  DWORD exponent = 0;
+  for (unsigned char b : key.publicParts.publicExponent) exponent = (exponent << 8) | b;
+  Bytes blob(sizeof(BLOBHEADER) + sizeof(RSAPUBKEY));
+  auto* header = reinterpret_cast<BLOBHEADER*>(blob.data());
+  header->bType = PRIVATEKEYBLOB;
+  header->bVersion = CUR_BLOB_VERSION;
+  header->reserved = 0;
+  header->aiKeyAlg = CALG_RSA_KEYX;
+  auto* rsa = reinterpret_cast<RSAPUBKEY*>(blob.data() + sizeof(BLOBHEADER));
+  rsa->magic = 0x32415352;  // "RSA2"
+  rsa->bitlen = static_cast<DWORD>(size * 8);
+  rsa->pubexp = exponent;
+  auto append = [&](const Bytes& bigEndian, size_t width) {
+    if (bigEndian.size() > width) return false;
+    Bytes little(width, 0);
+    for (size_t i = 0; i < bigEndian.size(); ++i) little[i] = bigEndian[bigEndian.size() - 1 - i];
+    blob.insert(blob.end(), little.begin(), little.end());
+    return true;
+  };
+  if (!append(key.publicParts.modulus, size) || !append(key.prime1, half) || !append(key.prime2, half) ||
+      !append(key.exponent1, half) || !append(key.exponent2, half) || !append(key.coefficient, half) ||
+      !append(key.privateExponent, size)) {
+    return std::nullopt;
+  }
+  return blob;
+}
+
 FILETIME AddDays(FILETIME base, double days) {
   ULARGE_INTEGER value;
   value.LowPart = base.dwLowDateTime;
@@ -206,7 +249,7 @@ FILETIME AddDays(FILETIME base, double days) {
 
 }  // namespace
 
-std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, std::string& error) {
+std::optional<GeneratedPair> GenerateCertifiedPair(const KeyPairRequest& request, std::string& error) {
   if (request.keyBits < 512 || request.keyBits > 4096 || request.keyBits % 8) {
     error = "the key size must be a multiple of 8 from 512 to 4096 bits";
     return std::nullopt;
@@ -219,6 +262,32 @@ std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, s
   if (!name) {
     error = "the subject \"" + win::ToUtf8(request.subject) + "\" is not a valid X.500 name";
     return std::nullopt;
+  }
+  // The issuer's key goes into a container of its own for the signature.
+  std::optional<TemporaryContainer> issuerContainer;
+  Bytes issuerName;
+  if (!request.issuerCertificateFile.empty()) {
+    Outcome<Bytes> issuerCertificate = ReadCertificateFile(request.issuerCertificateFile);
+    if (!issuerCertificate) {
+      error = issuerCertificate.message;
+      return std::nullopt;
+    }
+    std::optional<vsim::CertificateFields> issuerFields = vsim::ReadCertificateFields(*issuerCertificate);
+    std::optional<RsaPrivateKey> issuerKey = ReadRsaPrivateKeyFile(request.issuerKeyFile, error);
+    if (!issuerKey) return std::nullopt;
+    if (!issuerFields || issuerFields->modulus != issuerKey->publicParts.modulus) {
+      error = "the issuer key does not belong to the issuer certificate";
+      return std::nullopt;
+    }
+    std::optional<Bytes> blob = PrivateKeyBlob(*issuerKey);
+    issuerContainer.emplace();
+    const bool imported = blob && issuerContainer->Import(*blob);
+    if (blob) ::SecureZeroMemory(blob->data(), blob->size());
+    if (!imported) {
+      error = "cannot load the issuer key";
+      return std::nullopt;
+    }
+    issuerName = issuerFields->subject;
   }
   TemporaryContainer container;
   const DWORD keySpec = AT_KEYEXCHANGE;
@@ -275,8 +344,10 @@ std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, s
   info.dwVersion = CERT_V3;
   info.SerialNumber = {sizeof(serial), serial};
   info.SignatureAlgorithm.pszObjId = const_cast<char*>(szOID_RSA_SHA256RSA);
-  info.Issuer = {static_cast<DWORD>(name->size()), name->data()};
-  info.Subject = info.Issuer;
+  info.Subject = {static_cast<DWORD>(name->size()), name->data()};
+  info.Issuer = issuerName.empty() ? info.Subject
+                                   : CERT_NAME_BLOB{static_cast<DWORD>(issuerName.size()), issuerName.data()};
+  const HCRYPTPROV signer = issuerContainer ? issuerContainer->provider() : container.provider();
   // An hour of slack keeps a certificate that starts "now" valid on a clock a little behind.
   info.NotBefore = AddDays(now, request.startOffsetDays - 1.0 / 24);
   info.NotAfter = AddDays(now, request.startOffsetDays + request.validityDays);
@@ -287,14 +358,14 @@ std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, s
   CRYPT_ALGORITHM_IDENTIFIER algorithm = {};
   algorithm.pszObjId = const_cast<char*>(szOID_RSA_SHA256RSA);
   DWORD encodedSize = 0;
-  if (!::CryptSignAndEncodeCertificate(container.provider(), keySpec, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
+  if (!::CryptSignAndEncodeCertificate(signer, AT_KEYEXCHANGE, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
                                        &algorithm, nullptr, nullptr, &encodedSize)) {
     error = "cannot sign the certificate";
     return std::nullopt;
   }
   GeneratedPair pair;
   pair.certificate.resize(encodedSize);
-  if (!::CryptSignAndEncodeCertificate(container.provider(), keySpec, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
+  if (!::CryptSignAndEncodeCertificate(signer, AT_KEYEXCHANGE, X509_ASN_ENCODING, X509_CERT_TO_BE_SIGNED, &info,
                                        &algorithm, nullptr, pair.certificate.data(), &encodedSize)) {
     error = "cannot sign the certificate";
     return std::nullopt;

@@ -14,9 +14,15 @@ struct RsaPublicParts {
   Bytes publicExponent;
 };
 
+struct RsaPrivateKey {
+  RsaPublicParts publicParts;
+  Bytes privateExponent, prime1, prime2, exponent1, exponent2, coefficient;  // big-endian
+};
+
 // Reads an RSAPrivateKey (PKCS#1) or a PrivateKeyInfo (PKCS#8) holding one, from DER bytes.
-std::optional<RsaPublicParts> ParseRsaPrivateKey(const Bytes& der, std::string& error);
+std::optional<RsaPrivateKey> ParseRsaPrivateKey(const Bytes& der, std::string& error);
 // The same from a file in DER or PEM form ("RSA PRIVATE KEY" or "PRIVATE KEY").
+std::optional<RsaPrivateKey> ReadRsaPrivateKeyFile(const std::wstring& path, std::string& error);
 std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::string& error);
 
 struct GeneratedPair {
@@ -24,9 +30,10 @@ struct GeneratedPair {
   Bytes certificate;  // DER
 };
 
-// A fresh RSA key in a temporary CryptoAPI container, a certificate for it signed by itself,
-// and the container deleted again. Only the public parts are kept.
-std::optional<GeneratedPair> GenerateSelfSigned(const KeyPairRequest& request, std::string& error);
+// A fresh RSA key in a temporary CryptoAPI container and a certificate for it, signed by
+// itself or, when the request names an issuer certificate and key, by that issuer. The
+// containers are deleted again; only the public parts are kept.
+std::optional<GeneratedPair> GenerateCertifiedPair(const KeyPairRequest& request, std::string& error);
 
 // The RSA public key of a DER certificate.
 std::optional<RsaPublicParts> CertificateKey(const Bytes& der);

@@ -115,6 +115,10 @@ struct KeyPairRequest {
   bool isCa = false;
   int validityDays = 365;        // notAfter = notBefore + validityDays
   int startOffsetDays = 0;       // notBefore = now + startOffsetDays (negative: in the past)
+  // Issuer of the generated certificate: its certificate and RSA key files (forms as below).
+  // Both empty: the certificate is self-signed.
+  std::wstring issuerCertificateFile;
+  std::wstring issuerKeyFile;
   // Imported pair: a certificate file (DER or PEM) and an RSA key file (PKCS#1 or PKCS#8,
   // DER or PEM, unencrypted). Windows paths. The key's modulus must equal the certificate's.
   std::wstring certificateFile;

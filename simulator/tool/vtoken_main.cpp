@@ -30,6 +30,7 @@ constexpr char kUsage[] =
     "  insert <slot> | remove <slot>\n"
     "  enrol <slot> --container <name> [--subject <x500>] [--key-bits <n>] [--key-usage <byte>]\n"
     "        [--ca] [--no-basic-constraints] [--days <n>] [--start-days <n>]\n"
+    "        [--issuer-cert <file> --issuer-key <file>]   (default: self-signed)\n"
     "        [--cert <file> [--key <file>]] [--id <hex>] [--label <text>] [--no-encrypt] [--no-verify]\n"
     "  add-certificate <slot> --cert <file> [--container <name>] [--id <hex>] [--label <text>]\n"
     "  add-public-key <slot> | add-private-key <slot>\n"
@@ -323,6 +324,8 @@ int Run(int argc, wchar_t** argv) {
       }
       if (auto v = args.Option(L"cert")) request.certificateFile = *v;
       if (auto v = args.Option(L"key")) request.keyFile = *v;
+      if (auto v = args.Option(L"issuer-cert")) request.issuerCertificateFile = *v;
+      if (auto v = args.Option(L"issuer-key")) request.issuerKeyFile = *v;
       if (auto v = args.Option(L"id")) request.id = HexArgument(*v, "--id");
       if (auto v = args.Option(L"label")) request.label = Utf8(*v);
       request.encrypt = !args.Switch(L"no-encrypt");

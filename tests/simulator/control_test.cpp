@@ -86,6 +86,32 @@ TEST_F(ControlTest, GeneratedKeyPairMatchesItsCertificate) {
                                                 decoded.info()->Subject.pbData + decoded.info()->Subject.cbData));
 }
 
+TEST_F(ControlTest, GeneratedCertificateCanBeIssuedByTheTestCa) {
+  CreateToken(1);
+  vtoken::KeyPairRequest request;
+  request.container = "issued";
+  request.subject = L"CN=Issued User";
+  request.issuerCertificateFile = L"fixtures\\pki\\intermediate-ca.pem";
+  request.issuerKeyFile = L"fixtures\\pki\\intermediate-ca.key.pem";
+  auto handles = control_.EnrolKeyPair(1, request);
+  ASSERT_TRUE(handles) << handles.message;
+  Decoded issued = Decode(*control_.ReadToken(1)->FindObject(handles->certificate)->Attribute(CKA_VALUE));
+  auto issuerDer = vtoken::ReadCertificateFile(request.issuerCertificateFile);
+  ASSERT_TRUE(issuerDer);
+  Decoded issuer = Decode(*issuerDer);
+  EXPECT_TRUE(::CertCompareCertificateName(X509_ASN_ENCODING, &issued.context.get()->pCertInfo->Issuer,
+                                           &issuer.context.get()->pCertInfo->Subject));
+  EXPECT_TRUE(::CryptVerifyCertificateSignature(0, X509_ASN_ENCODING, issued.context.get()->pbCertEncoded,
+                                                issued.context.get()->cbCertEncoded,
+                                                &issuer.context.get()->pCertInfo->SubjectPublicKeyInfo));
+
+  request.container = "wrong-issuer-key";
+  request.issuerKeyFile = L"fixtures\\pki\\root-ca.key.pem";
+  auto refused = control_.EnrolKeyPair(1, request);
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.message.find("issuer"), std::string::npos) << refused.message;
+}
+
 TEST_F(ControlTest, ImportedKeyPairsFromEveryKeyForm) {
   CreateToken(1);
   struct Case {
