@@ -151,7 +151,13 @@ CK_RV Library::SetAttributeValue(CK_SESSION_HANDLE handle, CK_OBJECT_HANDLE obje
         if (!current || *current != it->second) return CKR_ATTRIBUTE_READ_ONLY;
       }
     }
-    if (values.empty()) return CKR_OK;
+    // Writing the values an object already has changes nothing and reports nothing.
+    bool differs = false;
+    for (const auto& [type, value] : values) {
+      const Bytes* current = found->Find(type);
+      differs = differs || !current || *current != value;
+    }
+    if (!differs) return CKR_OK;
     for (auto& [type, value] : values) found->attributes[type] = value;
     state.AddEvent(session->slot, kTokenEventObjectChanged, object);
     changed = true;

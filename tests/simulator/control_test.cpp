@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <wincrypt.h>
 
-#include <fstream>
+#include <set>
+#include <thread>
 
 #include "platform/win/text_conversion.h"
 #include "platform/win/unique_handle.h"
@@ -176,6 +177,40 @@ TEST_F(ControlTest, RefusalsSayWhatIsWrong) {
   auto slots = control_.ReadSlots();
   ASSERT_TRUE(slots);
   EXPECT_EQ(slots->size(), 1u);  // the refused creations made no token
+}
+
+TEST_F(ControlTest, ConcurrentChangesAreNeverLost) {
+  CreateToken(1);
+  constexpr int kThreads = 4, kObjects = 15;
+  std::vector<std::thread> threads;
+  std::vector<std::vector<CK_OBJECT_HANDLE>> handles(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &handles] {
+      // Each thread has its own store and cache, as another process would.
+      vtoken::TokenControl own(PrivateHome());
+      for (int i = 0; i < kObjects; ++i) {
+        auto handle = own.AddObject(1, {{CKA_CLASS, vtoken::UlongValue(CKO_DATA)}});
+        if (handle) handles[t].push_back(*handle);
+      }
+    });
+  }
+  // Meanwhile this process's module reads the same state.
+  CK_SESSION_HANDLE session = OpenSession(1);
+  size_t lastSeen = 0;
+  for (int i = 0; i < 20; ++i) {
+    const size_t now = Find(session, {}).size();
+    EXPECT_GE(now, lastSeen);
+    lastSeen = now;
+  }
+  for (auto& thread : threads) thread.join();
+  std::set<CK_OBJECT_HANDLE> unique;
+  for (const auto& list : handles) {
+    EXPECT_EQ(list.size(), size_t(kObjects));
+    unique.insert(list.begin(), list.end());
+  }
+  EXPECT_EQ(unique.size(), size_t(kThreads * kObjects));
+  EXPECT_EQ(control_.ReadToken(1)->objects.size(), size_t(kThreads * kObjects));
+  EXPECT_EQ(Find(session, {}).size(), size_t(kThreads * kObjects));
 }
 
 TEST_F(ControlTest, CorruptStateIsReportedAndNeverOverwritten) {

@@ -345,6 +345,7 @@ TEST_F(ModuleObjects, CreateSetAndDestroyRaiseObjectEvents) {
   char renamed[] = "renamed";
   CK_ATTRIBUTE change = Attr(CKA_LABEL, renamed, 7);
   ASSERT_EQ(f_->C_SetAttributeValue(session_, object, &change, 1), CKR_OK);
+  ASSERT_EQ(f_->C_SetAttributeValue(session_, object, &change, 1), CKR_OK);  // same value: no event
   CK_ATTRIBUTE classChange = Attr(CKA_CLASS, &dataClass, 2);
   EXPECT_EQ(f_->C_SetAttributeValue(session_, object, &classChange, 1), CKR_ATTRIBUTE_VALUE_INVALID);
   ASSERT_EQ(f_->C_DestroyObject(session_, object), CKR_OK);
