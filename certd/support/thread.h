@@ -27,15 +27,15 @@ class Thread {
 
   bool StopRequested() const { return stopRequested_.load(); }
   bool IsRunning() const { return running_.load(); }
-  // A thread was started and has not ended yet (also before it set its running flag).
-  bool Active() const { return running_.load() || ThreadAlive(); }
+  // A thread was started and its function has not returned yet (also before it set its
+  // running flag).
+  bool Active() const { return !finished_.load(); }
   // The function's return value; -1 before a thread ran.
   int Result() const { return result_.load(); }
   HANDLE Handle() const { return handle_.get(); }
 
  private:
   static unsigned __stdcall Entry(void* self);
-  bool ThreadAlive() const;
 
   win::UniqueHandle handle_;
   Function function_ = nullptr;
@@ -43,6 +43,7 @@ class Thread {
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> running_{false};
   std::atomic<int> result_{-1};
+  std::atomic<bool> finished_{true};  // the function of the last thread has returned
 };
 
 }  // namespace vlx
