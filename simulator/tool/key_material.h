@@ -5,22 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "simulator/tool/rsa_key_der.h"
 #include "simulator/tool/token_control.h"
 
 namespace vtoken {
 
-struct RsaPublicParts {
-  Bytes modulus;         // big-endian, no leading zero
-  Bytes publicExponent;
-};
-
-struct RsaPrivateKey {
-  RsaPublicParts publicParts;
-  Bytes privateExponent, prime1, prime2, exponent1, exponent2, coefficient;  // big-endian
-};
-
-// Reads an RSAPrivateKey (PKCS#1) or a PrivateKeyInfo (PKCS#8) holding one, from DER bytes.
-std::optional<RsaPrivateKey> ParseRsaPrivateKey(const Bytes& der, std::string& error);
 // The same from a file in DER or PEM form ("RSA PRIVATE KEY" or "PRIVATE KEY").
 std::optional<RsaPrivateKey> ReadRsaPrivateKeyFile(const std::wstring& path, std::string& error);
 std::optional<RsaPublicParts> ReadRsaKeyFile(const std::wstring& path, std::string& error);
