@@ -53,7 +53,7 @@ bool DeletePersonalCertificateByPublicKey(const BYTE* der, DWORD length) {
   win::UniqueCertContext changed(::CertCreateCertificateContext(kEncoding, der, length));
   if (!changed) return false;
   win::UniqueCertStore store = OpenPersonalStore();
-  if (!store) return false;
+  if (!store) return true;
   const CRYPT_BIT_BLOB& key = changed.get()->pCertInfo->SubjectPublicKeyInfo.PublicKey;
   PCCERT_CONTEXT context = nullptr;
   while ((context = ::CertEnumCertificatesInStore(store.get(), context)) != nullptr) {

@@ -21,7 +21,8 @@ struct FriendlyNameLookup {
 FriendlyNameLookup FindFriendlyNameInPersonalStore(const BYTE* der, DWORD length, DWORD settle);
 
 // Deletes the first certificate in "MY" whose subject public key has the same bytes as the given
-// certificate's. False when the certificate does not decode or the store cannot be opened.
+// certificate's. False only when the given bytes do not decode as a certificate; a store that
+// cannot be opened deletes nothing.
 bool DeletePersonalCertificateByPublicKey(const BYTE* der, DWORD length);
 
 }  // namespace vlx

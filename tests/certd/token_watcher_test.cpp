@@ -11,9 +11,12 @@
 
 #include "certd/resources/resource.h"
 #include "certd/token/token_watcher.h"
+#include "platform/win/registry.h"
 #include "platform/win/system_paths.h"
 #include "platform/win/unique_handle.h"
 #include "simulator/tool/token_control.h"
+#include "process_helpers.h"
+#include "test_files.h"
 #include "tests/support/wait.h"
 
 namespace {
@@ -274,6 +277,64 @@ TEST_F(WatcherTest, AWrittenCertificateTakesItsFriendlyNameFromThePersonalStore)
     }
   }
   for (PCCERT_CONTEXT context : ours) ::CertDeleteCertificateFromStore(context);
+}
+
+// The web page of a token: only http(s) addresses, one browser per token, the address passed as
+// one quoted argument to the registered browser (here a stand-in in a folder with a blank).
+class WebPageTest : public WatcherTest {
+ protected:
+  static constexpr wchar_t kAppPath[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\IEXPLORE.EXE";
+  void SetUp() override {
+    WatcherTest::SetUp();
+    saved_ = win::ReadRegistryString(HKEY_LOCAL_MACHINE, kAppPath, L"", 2048);
+    ::CreateDirectoryW((folder_.Path() + L"web browser").c_str(), nullptr);
+    browser_ = folder_.Path() + L"web browser\\certd_browser.exe";
+    ASSERT_TRUE(certd_test::CopyProgram(certd_test::ProgramFolder() + L"certd_manager_standin.exe", browser_));
+    ASSERT_EQ(win::WriteRegistryString(HKEY_LOCAL_MACHINE, kAppPath, L"", browser_), 0);
+  }
+  void TearDown() override {
+    if (saved_) {
+      win::WriteRegistryString(HKEY_LOCAL_MACHINE, kAppPath, L"", *saved_);
+    } else {
+      win::DeleteRegistryValue(HKEY_LOCAL_MACHINE, kAppPath, L"");
+    }
+    for (DWORD id : certd_test::ProcessIdsByName(L"certd_browser.exe")) {
+      win::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+      if (process) {
+        ::TerminateProcess(process.get(), 0);
+        ::WaitForSingleObject(process.get(), 5000);
+      }
+    }
+  }
+  size_t Browsers() { return certd_test::ProcessIdsByName(L"certd_browser.exe").size(); }
+
+  certd_test::ScratchFolder folder_{L"web"};
+  std::wstring browser_;
+  std::optional<std::wstring> saved_;
+};
+
+TEST_F(WebPageTest, StartsOneBrowserForAnAcceptedAddress) {
+  ASSERT_TRUE(control_.CreateToken(1, Spec("Reader One")));
+  ASSERT_EQ(watcher_.LoadTokenModule(), CKR_OK);
+
+  for (const wchar_t* refused : {L"file:///C:/windows/system32/notepad.exe", L"C:\\windows\\notepad.exe",
+                                 L"http://x\" \"C:\\evil.exe"}) {
+    watcher_.OpenTokenWebPage(1, refused);
+  }
+  watcher_.OpenTokenWebPage(1, nullptr);
+  watcher_.OpenTokenWebPage(2, L"http://unknown.slot/");
+  EXPECT_FALSE(watcher_.BrowserRecorded(1));
+  EXPECT_EQ(Browsers(), 0u);
+
+  watcher_.OpenTokenWebPage(1, L"https://token.example.test/welcome?a=1&b=2");
+  EXPECT_TRUE(watcher_.BrowserRecorded(1));
+  ASSERT_TRUE(testing_support::WaitUntil([&] { return Browsers() == 1; }));
+  watcher_.OpenTokenWebPage(1, L"http://token.example.test/again");  // one is running already
+  EXPECT_EQ(Browsers(), 1u);
+
+  watcher_.OpenTokenWebPage(1, L"");  // forgets the browser, starts nothing
+  EXPECT_FALSE(watcher_.BrowserRecorded(1));
+  EXPECT_EQ(Browsers(), 1u);
 }
 
 // The monitor posts every event to a window of the test thread.
