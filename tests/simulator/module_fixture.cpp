@@ -77,4 +77,20 @@ std::string Trimmed(const unsigned char* field, size_t width) {
   return std::string(reinterpret_cast<const char*>(field), length);
 }
 
+namespace {
+
+// The private home goes when the test program ends.
+class PrivateHomeCleanup : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    const std::wstring& home = PrivateHome();
+    ::DeleteFileW((home + L"\\state.json").c_str());
+    ::RemoveDirectoryW(home.c_str());
+  }
+};
+
+::testing::Environment* const gCleanup = ::testing::AddGlobalTestEnvironment(new PrivateHomeCleanup);
+
+}  // namespace
+
 }  // namespace simtest
