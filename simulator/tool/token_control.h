@@ -102,7 +102,7 @@ struct KeySpec {
 // A key pair with its certificate, either generated here or imported from files.
 struct KeyPairRequest {
   std::string container;         // required: the key container name
-  Bytes id;                      // CKA_ID of all three objects; default: 20 random bytes
+  Bytes id;                      // CKA_ID of all three objects; default: SHA-1 of the modulus
   std::string label;             // CKA_LABEL; default: the certificate's common name
   // Generated certificate (used when certificateFile is empty). Subject in X.500 form, for
   // example L"CN=Nguyễn Văn An, O=VLX, C=VN"; UTF-8 is used for non-ASCII names.
