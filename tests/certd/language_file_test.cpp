@@ -44,7 +44,7 @@ std::vector<FileCase> FileCases() {
       {"utf16 big endian is rejected", Utf16BeWithBom(kVietnamese), false, {}},
       {"utf16 ends at the first zero unit",
        Utf16LeWithBom(std::wstring(L"[s]\r\na=1\r\n") + L'\0' + L"a=2\r\n"), true, {{L"s", L"a", L"1"}}},
-      {"ansi ends at the first zero byte", std::string("[s]\r\na=1\r\n\0a=2\r\n", 18), true, {{L"s", L"a", L"1"}}},
+      {"ansi ends at the first zero byte", std::string("[s]\r\na=1\r\n\0a=2\r\n", 16), true, {{L"s", L"a", L"1"}}},
       {"empty file is rejected", "", false, {}},
       {"one byte is read as ansi", "x", true, {}},
       {"bom only is rejected", "\xFF\xFE", false, {}},
@@ -70,6 +70,10 @@ std::vector<FileCase> FileCases() {
       // CR LF first: the text before the first CR LF is one line, so "a" is lost inside the header.
       {"cr lf before lone lf", "[s]\na=1\r\nb=2\n", true, {{L"s", L"a", std::nullopt}, {L"s", L"b", L"2"}}},
       {"empty lines are skipped", "\r\n\r\n[s]\r\n\r\na=1", true, {{L"s", L"a", L"1"}}},
+      {"utf16 odd last byte is dropped", Utf16LeWithBom(L"[s]\r\na=1") + "\x41", true, {{L"s", L"a", L"1"}}},
+      {"invalid utf8 still decodes", std::string("\xEF\xBB\xBF[s]\r\na=\xC3\r\n"), true, {}},
+      {"lone surrogate in utf16", Utf16LeWithBom(L"[s]\r\na=") + std::string("\x00\xD8", 2) + Utf16LeWithBom(L"\r\n").substr(2), true,
+       {{L"s", L"a", std::wstring(1, static_cast<wchar_t>(0xD800))}}},
   };
 }
 

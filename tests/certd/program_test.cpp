@@ -123,11 +123,18 @@ TEST_F(ProgramTest, SelfInstallShowsItsBoxThenStarts) {
   EXPECT_TRUE(QuitRunningCopy(process));
 }
 
-TEST_F(ProgramTest, BlanksOnlyStarts) {
-  StartedProcess& process = Start(L"   \t ", false);
-  ASSERT_NE(TrayWindow(process), nullptr);
-  EXPECT_FALSE(process.WaitForExit(0));
-  EXPECT_TRUE(QuitRunningCopy(process));
+TEST_F(ProgramTest, CommandLinesThatStart) {
+  const struct {
+    const wchar_t* line;
+    bool withProgramPath;
+  } cases[] = {{L"   \t ", false}, {L"-s", true}, {L"-r", true}, {L"-n -s -n", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.line, c.line + wcslen(c.line)));
+    StartedProcess& process = Start(c.line, c.withProgramPath);
+    ASSERT_NE(TrayWindow(process), nullptr);
+    EXPECT_FALSE(process.WaitForExit(0));
+    EXPECT_TRUE(QuitRunningCopy(process));
+  }
 }
 
 }  // namespace
