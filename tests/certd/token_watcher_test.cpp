@@ -24,11 +24,14 @@ namespace {
 using vlx::CertificateRecord;
 using vlx::TokenWatcher;
 
+// The simulator's state for this process only, removed at its end.
 const std::wstring& PrivateHome() {
+  static certd_test::ScratchFolder folder(L"watcher_home");
   static const std::wstring home = [] {
-    std::wstring folder = win::TempFolder() + L"certd-watcher-test-" + std::to_wstring(::GetCurrentProcessId());
-    ::SetEnvironmentVariableW(L"VLX_TOKEN_HOME", folder.c_str());
-    return folder;
+    std::wstring path = folder.Path();
+    path.pop_back();
+    ::SetEnvironmentVariableW(L"VLX_TOKEN_HOME", path.c_str());
+    return path;
   }();
   return home;
 }
