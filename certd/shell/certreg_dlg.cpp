@@ -9,8 +9,7 @@
 #include "certd/support/text_format.h"
 #include "platform/ui/application.h"
 
-CCertregDlg::CCertregDlg(UINT instanceMessage, HWND parent)
-    : ui::Dialog(IDD_CERTREG_DIALOG), instanceMessage_(instanceMessage), parent_(parent) {
+CCertregDlg::CCertregDlg(UINT instanceMessage) : ui::Dialog(IDD_CERTREG_DIALOG), instanceMessage_(instanceMessage) {
   appIcon_ = static_cast<HICON>(
       ::LoadImageW(Module(), MAKEINTRESOURCEW(IDI_TOKEN_IDLE), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
 }

@@ -11,7 +11,7 @@
 
 class CCertregDlg : public ui::Dialog {
  public:
-  explicit CCertregDlg(UINT instanceMessage, HWND parent = nullptr);
+  explicit CCertregDlg(UINT instanceMessage);
   ~CCertregDlg() override;
 
   UINT InstanceMessage() const { return instanceMessage_; }
@@ -19,7 +19,6 @@ class CCertregDlg : public ui::Dialog {
   bool ShowIcon() const { return showIcon_; }
   bool IconShown() const { return iconShown_; }
   const std::wstring& ManagerExeName() const { return managerExeName_; }
-  HWND Parent() const { return parent_; }
 
   // The reactions to the instance message's wParam: 1 quit, 3 silent; others nothing.
   void OnInstanceMessage(WPARAM request);
@@ -35,7 +34,6 @@ class CCertregDlg : public ui::Dialog {
   void TerminateManager();
 
   UINT instanceMessage_;
-  HWND parent_;
   HICON appIcon_ = nullptr;
   std::wstring title_;
   bool iconShown_ = false;
