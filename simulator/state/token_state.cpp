@@ -60,12 +60,12 @@ CK_FLAGS Token::Flags() const {
   if (userPinInitialized) flags |= CKF_USER_PIN_INITIALIZED;
   if (loginRequired) flags |= CKF_LOGIN_REQUIRED;
   if (userPinToBeChanged) flags |= CKF_USER_PIN_TO_BE_CHANGED;
+  // COUNT_LOW: a wrong PIN since the last right one; FINAL_TRY: one more locks it.
   if (userTriesLeft == 0) {
     flags |= CKF_USER_PIN_LOCKED;
-  } else if (userTriesLeft == 1) {
-    flags |= CKF_USER_PIN_FINAL_TRY;
-  } else if (userTriesLeft < userTriesMax) {
-    flags |= CKF_USER_PIN_COUNT_LOW;
+  } else {
+    if (userTriesLeft < userTriesMax) flags |= CKF_USER_PIN_COUNT_LOW;
+    if (userTriesLeft == 1) flags |= CKF_USER_PIN_FINAL_TRY;
   }
   return flags;
 }
