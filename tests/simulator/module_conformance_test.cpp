@@ -77,6 +77,9 @@ TEST_F(ModuleRules, SlotInfoCarriesThePaddedReaderNameAndPresence) {
   EXPECT_EQ(info.flags & CKF_TOKEN_PRESENT, 0u);
   CK_TOKEN_INFO token{};
   EXPECT_EQ(f_->C_GetTokenInfo(3, &token), CKR_TOKEN_NOT_PRESENT);
+  CK_BYTE pinInfo[8] = {};
+  EXPECT_EQ(aux_->AuxGetPinInfo(3, pinInfo), CKR_TOKEN_NOT_PRESENT);
+  EXPECT_EQ(aux_->AuxSetTokenLabel(3, CKU_USER, L"12345678", 8, "New"), CKR_TOKEN_NOT_PRESENT);
   EXPECT_EQ(f_->C_GetSlotInfo(9, &info), CKR_SLOT_ID_INVALID);
   EXPECT_EQ(f_->C_GetTokenInfo(9, &token), CKR_SLOT_ID_INVALID);
 }
