@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@
 #include "platform/ui/prompt_recorder.h"
 #include "tests/manager/pages/window_test_support.h"
 #include "tests/manager/token/simulated_token.h"
+#include "tests/support/wait.h"
 
 namespace manager_test {
 namespace {
@@ -202,8 +204,12 @@ TEST_F(PagesTest, AboutPageShowsItsPictureAndKeepsTheBrowserHidden) {
   EXPECT_TRUE(page.aboutUrl.empty());
   EXPECT_TRUE(page.m_picture.LoadPicture(IDB_ABOUT_PICTURE));
   page.Start();
+  ::ShowWindow(page.hwnd(), SW_SHOW);
+  // The control activates itself once its page is on screen; it must not cover the picture.
+  EXPECT_FALSE(testing_support::WaitUntil(
+      [&] { return (::GetWindowLongPtrW(page.m_browser.hwnd(), GWL_STYLE) & WS_VISIBLE) != 0; },
+      std::chrono::milliseconds(1500)));
   EXPECT_TRUE(::GetWindowLongPtrW(page.m_picture.hwnd(), GWL_STYLE) & WS_VISIBLE);
-  EXPECT_FALSE(::GetWindowLongPtrW(page.m_browser.hwnd(), GWL_STYLE) & WS_VISIBLE);
 }
 
 TEST_F(PagesTest, BrowserNavigatesThroughItsDispatchInterface) {

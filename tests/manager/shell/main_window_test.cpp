@@ -157,6 +157,23 @@ TEST_F(MainWindowTest, StartsWithoutATokenLockedToTheAboutPage) {
   EXPECT_NE(::SendMessageW(window_->hwnd(), WM_QUERYDRAGICON, 0, 0), 0);
 }
 
+// The pages are children of the page area; the area must not paint over them.
+TEST_F(MainWindowTest, TheAboutPictureIsOnScreen) {
+  Open();
+  WaitForMonitor();
+  RECT picture = {};
+  ::GetWindowRect(window_->m_about.m_picture.hwnd(), &picture);
+  // The middle of the About bitmap is the dark body of the drawn token.
+  const POINT middle = {(picture.left + picture.right) / 2, (picture.top + picture.bottom) / 2 - 30};
+  auto darkOnScreen = [&] {
+    ::RedrawWindow(window_->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    win::WindowDc screen(nullptr);
+    const COLORREF pixel = ::GetPixel(screen.get(), middle.x, middle.y);
+    return GetRValue(pixel) + GetGValue(pixel) + GetBValue(pixel) < 300;
+  };
+  EXPECT_TRUE(WaitUntil(darkOnScreen, milliseconds(2000)));
+}
+
 TEST_F(MainWindowTest, InsertingTheTokenUnlocksTheTree) {
   Open();
   WaitForMonitor();
