@@ -343,12 +343,20 @@ TEST_F(MainWindowTest, ATickerClickOpensTheServiceOnlyWhenItAnswers) {
   struct Case {
     POINT point;
     bool answers;
+    const wchar_t* url;
     int probes;
     bool opens;
   };
-  const Case cases[] = {{inside, false, 1, false}, {outside, true, 0, false}, {inside, true, 1, true}};
+  const Case cases[] = {
+      {inside, false, kEnglishTickerUrl, 1, false},
+      {outside, true, kEnglishTickerUrl, 0, false},
+      {inside, true, kEnglishTickerUrl, 1, true},
+      // Only web addresses go to the shell, whatever a language file holds.
+      {inside, true, L"C:\\windows\\notepad.exe", 1, false},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "at " << c.point.x << "," << c.point.y << ", answers " << c.answers);
+    window_->m_tickerUrl = c.url;
     window_->probeAnswer = c.answers;
     window_->probes = 0;
     window_->opened.clear();
@@ -356,10 +364,26 @@ TEST_F(MainWindowTest, ATickerClickOpensTheServiceOnlyWhenItAnswers) {
     EXPECT_EQ(window_->probes, c.probes);
     ASSERT_EQ(window_->opened.size(), c.opens ? 1u : 0u);
     if (c.opens) {
-      EXPECT_EQ(window_->opened[0].file, kEnglishTickerUrl);
+      EXPECT_EQ(window_->opened[0].file, c.url);
       EXPECT_EQ(window_->opened[0].show, SW_SHOWMAXIMIZED);
     }
   }
+  EXPECT_EQ(manager::LanguageText(L"75="), kEnglishTickerUrl);
+}
+
+// Without language texts every item reads empty and matches the token folder: the selection
+// moves down once and stops instead of recursing through the tree.
+TEST_F(MainWindowTest, EmptyTextsDoNotSendTheSelectionRoundInCircles) {
+  TempFolder emptyInstall;
+  ScopedProductKey key;
+  key.Set(L"Path", emptyInstall.Path());
+  OpenWithPresentToken();
+  HTREEITEM root = window_->m_tree.Root();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(window_->m_tree.ItemText(root), L"");
+  window_->m_tree.SelectItem(window_->AboutItem());
+  window_->m_tree.SelectItem(root);
+  EXPECT_EQ(window_->m_tree.Caret(), window_->m_tree.FirstChild(root));
 }
 
 // The About box opened from the system menu: found among the thread's windows while its modal
