@@ -319,6 +319,27 @@ TEST_F(MainWindowTest, ClosingWhileTheTokenComesAndGoesReturnsPromptly) {
   toggler.join();
 }
 
+// The program's way: a modal run, closed by a script on a thread timer once the monitor has
+// looked at the token.
+TestMainWindow* g_modalWindow = nullptr;
+void CALLBACK CloseModalWindow(HWND, UINT, UINT_PTR, DWORD) {
+  if (!g_modalWindow->hwnd() || g_modalWindow->m_ticker.m_text.empty()) return;
+  ::PostMessageW(g_modalWindow->hwnd(), WM_CLOSE, 0, 0);
+}
+
+TEST_F(MainWindowTest, AModalRunEndsOnCloseWithTheMonitorStopped) {
+  CreateToken();
+  window_ = std::make_unique<TestMainWindow>();
+  g_modalWindow = window_.get();
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &CloseModalWindow);
+  const INT_PTR result = window_->DoModal();
+  ::KillTimer(nullptr, timer);
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_FALSE(window_->MonitorRunning());
+  EXPECT_EQ(window_->MonitorExitCode(), 0u);
+  EXPECT_EQ(window_->hwnd(), nullptr);
+}
+
 TEST_F(MainWindowTest, TheTimerStartsADownloadedUpdaterOnce) {
   Open();
   window_->m_update.m_launchPending = 1;
