@@ -93,6 +93,9 @@ class Library {
   CK_RV NextEvent(std::uint64_t& cursor, bool slotOnly, Event& event, bool& found);
   // Blocks until the shared state changes after `generation` or C_Finalize; false on finalise.
   bool WaitForChange(std::uint64_t generation);
+  // The next event at the cursor (only insertions and removals when slotOnly), waiting for one
+  // unless CKF_DONT_BLOCK is given.
+  CK_RV AwaitEvent(std::uint64_t& cursor, bool slotOnly, CK_FLAGS flags, Event& event);
 
   std::recursive_mutex mutex_;
   std::unique_ptr<StateStore> store_;

@@ -37,49 +37,41 @@ bool Library::WaitForChange(std::uint64_t generation) {
   return ::WaitForSingleObject(finalized_.get(), 0) != WAIT_OBJECT_0;
 }
 
-CK_RV Library::WaitForSlotEvent(CK_FLAGS flags, CK_SLOT_ID_PTR slot) {
-  if (!slot) return CKR_ARGUMENTS_BAD;
+CK_RV Library::AwaitEvent(std::uint64_t& cursor, bool slotOnly, CK_FLAGS flags, Event& event) {
   for (;;) {
     if (::WaitForSingleObject(finalized_.get(), 0) == WAIT_OBJECT_0) return CKR_CRYPTOKI_NOT_INITIALIZED;
     const std::uint64_t generation = store_->Generation();
-    Event event;
     bool found = false;
     CK_RV rv;
     {
       std::lock_guard<std::recursive_mutex> lock(mutex_);
-      rv = NextEvent(slotEventCursor_, true, event, found);
+      rv = NextEvent(cursor, slotOnly, event, found);
     }
-    if (rv == CKR_OK && found) {
-      *slot = event.slot;
-      return CKR_OK;
-    }
-    if (flags & CKF_DONT_BLOCK) return rv == CKR_OK ? CKR_NO_EVENT : rv;
-    if (!WaitForChange(generation)) return CKR_CRYPTOKI_NOT_INITIALIZED;
-  }
-}
-
-CK_RV Library::WaitTokenEvent(CK_ULONG flags, CK_ULONG* slot, CK_ULONG* code, CK_ULONG* extra) {
-  if (!slot || !code || !extra) return CKR_ARGUMENTS_BAD;
-  for (;;) {
-    if (::WaitForSingleObject(finalized_.get(), 0) == WAIT_OBJECT_0) return CKR_CRYPTOKI_NOT_INITIALIZED;
-    const std::uint64_t generation = store_->Generation();
-    Event event;
-    bool found = false;
-    CK_RV rv;
-    {
-      std::lock_guard<std::recursive_mutex> lock(mutex_);
-      rv = NextEvent(tokenEventCursor_, false, event, found);
-    }
-    if (rv == CKR_OK && found) {
-      *slot = event.slot;
-      *code = event.code;
-      *extra = event.value;
-      return CKR_OK;
-    }
+    if (rv == CKR_OK && found) return CKR_OK;
     if (flags & CKF_DONT_BLOCK) return rv == CKR_OK ? CKR_NO_EVENT : rv;
     // A store that cannot be read is waited out rather than reported: callers loop on errors.
     if (!WaitForChange(generation)) return CKR_CRYPTOKI_NOT_INITIALIZED;
   }
+}
+
+CK_RV Library::WaitForSlotEvent(CK_FLAGS flags, CK_SLOT_ID_PTR slot) {
+  if (!slot) return CKR_ARGUMENTS_BAD;
+  Event event;
+  const CK_RV rv = AwaitEvent(slotEventCursor_, true, flags, event);
+  if (rv == CKR_OK) *slot = event.slot;
+  return rv;
+}
+
+CK_RV Library::WaitTokenEvent(CK_ULONG flags, CK_ULONG* slot, CK_ULONG* code, CK_ULONG* extra) {
+  if (!slot || !code || !extra) return CKR_ARGUMENTS_BAD;
+  Event event;
+  const CK_RV rv = AwaitEvent(tokenEventCursor_, false, flags, event);
+  if (rv == CKR_OK) {
+    *slot = event.slot;
+    *code = event.code;
+    *extra = event.value;
+  }
+  return rv;
 }
 
 }  // namespace vsim
