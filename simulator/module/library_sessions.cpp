@@ -95,6 +95,8 @@ CK_RV Library::Login(CK_SESSION_HANDLE handle, CK_USER_TYPE user, CK_UTF8CHAR_PT
   if (user != CKU_USER && user != CKU_SO) return CKR_USER_TYPE_INVALID;
   std::string pinBytes = PinText(pin, pinLength);
   std::lock_guard<std::recursive_mutex> lock(mutex_);
+  LoginState granted;
+  CK_SLOT_ID slot = 0;
   const CK_RV rv = Changing([&](State& state, bool& changed) {
     Session* session = nullptr;
     if (CK_RV check = CheckSession(state, handle, &session)) return check;
@@ -110,10 +112,14 @@ CK_RV Library::Login(CK_SESSION_HANDLE handle, CK_USER_TYPE user, CK_UTF8CHAR_PT
       }
       if (CK_RV check = CheckUserPin(state, token, pinBytes, changed)) return check;
     }
-    logins_[session->slot] = LoginState{session->epoch, user};
+    slot = session->slot;
+    granted = LoginState{session->epoch, user};
     return CKR_OK;
   });
   win::WipeSecret(pinBytes);
+  // Logged in only once the restored tries counter is saved: a failed save reports an error
+  // and must not leave the sessions logged in.
+  if (rv == CKR_OK) logins_[slot] = granted;
   return rv;
 }
 

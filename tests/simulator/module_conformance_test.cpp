@@ -206,6 +206,23 @@ TEST_F(ModuleRules, LoginIsSharedByTheSessionsOfAToken) {
   EXPECT_EQ(f_->C_Login(third, 7, nullptr, 0), CKR_USER_TYPE_INVALID);
 }
 
+TEST_F(ModuleRules, ALoginWhoseTriesCannotBeSavedLeavesTheSessionPublic) {
+  CreateToken(1);
+  CK_SESSION_HANDLE s = OpenSession(1);
+  ASSERT_EQ(Login(s, "00000000"), CKR_PIN_INCORRECT);  // the right PIN now has tries to restore
+  // A folder in place of the store's temporary file makes the save fail.
+  const std::wstring blocker = PrivateHome() + L"\\state.json." + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+  ASSERT_TRUE(::CreateDirectoryW(blocker.c_str(), nullptr));
+  const CK_RV rv = Login(s, "12345678");
+  ::RemoveDirectoryW(blocker.c_str());
+  EXPECT_EQ(rv, CKR_DEVICE_ERROR);
+  CK_SESSION_INFO info{};
+  ASSERT_EQ(f_->C_GetSessionInfo(s, &info), CKR_OK);
+  EXPECT_EQ(info.state, CKS_RW_PUBLIC_SESSION);
+  EXPECT_EQ(Login(s, "12345678"), CKR_OK);
+  EXPECT_EQ(control_.ReadToken(1)->userTriesLeft, 5u);
+}
+
 TEST_F(ModuleRules, SetPinChecksTheOldPinAndClearsTheChangeFlag) {
   CreateToken(1, [](vtoken::TokenSpec& s) {
     s.pinToBeChanged = true;
