@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cwchar>
+#include <cwctype>
 
 namespace vtoken {
 
@@ -52,16 +53,19 @@ std::string Arguments::Unused() const {
 }
 
 std::optional<unsigned long> ParseUnsigned(const std::wstring& text) {
-  if (text.empty() || text[0] == L'-' || text[0] == L'+') return std::nullopt;
+  if (text.empty() || !std::iswdigit(text[0])) return std::nullopt;
+  // Base 0 would read a leading zero as octal: "010" is ten here.
+  const bool hex = text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X');
   errno = 0;
   wchar_t* end = nullptr;
-  const unsigned long long value = std::wcstoull(text.c_str(), &end, 0);
+  const unsigned long long value = std::wcstoull(hex ? text.c_str() + 2 : text.c_str(), &end, hex ? 16 : 10);
+  if (hex && !std::iswxdigit(text[2])) return std::nullopt;
   if (errno || *end || value > 0xFFFFFFFFull) return std::nullopt;
   return static_cast<unsigned long>(value);
 }
 
 std::optional<long> ParseSigned(const std::wstring& text) {
-  if (text.empty()) return std::nullopt;
+  if (text.empty() || std::iswspace(text[0])) return std::nullopt;
   errno = 0;
   wchar_t* end = nullptr;
   const long long value = std::wcstoll(text.c_str(), &end, 10);

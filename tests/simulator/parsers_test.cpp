@@ -103,12 +103,16 @@ TEST(CommandLine, NumbersAndHexAreCheckedCompletely) {
     std::optional<unsigned long> value;
   };
   const Case numbers[] = {{L"12", 12}, {L"0x1F", 31}, {L"4294967295", 4294967295ul}, {L"4294967296", std::nullopt},
-                          {L"-1", std::nullopt}, {L"12a", std::nullopt}, {L"", std::nullopt}};
+                          {L"-1", std::nullopt}, {L"12a", std::nullopt}, {L"", std::nullopt},
+                          {L"010", 10}, {L"0", 0}, {L" 5", std::nullopt}, {L"+5", std::nullopt},
+                          {L"0x", std::nullopt}, {L"0x-1", std::nullopt}, {L"0x 1", std::nullopt}};
   for (const Case& c : numbers) EXPECT_EQ(vtoken::ParseUnsigned(c.text), c.value) << c.text;
   EXPECT_EQ(vtoken::ParseHex(L"0a:FF 10"), (std::vector<unsigned char>{0x0A, 0xFF, 0x10}));
   EXPECT_EQ(vtoken::ParseHex(L"abc"), std::nullopt);
   EXPECT_EQ(vtoken::ParseHex(L"zz"), std::nullopt);
   EXPECT_EQ(vtoken::ParseSigned(L"-400"), std::optional<long>(-400));
+  EXPECT_EQ(vtoken::ParseSigned(L"-010"), std::optional<long>(-10));
+  EXPECT_EQ(vtoken::ParseSigned(L" 5"), std::nullopt);
 }
 
 }  // namespace
