@@ -58,6 +58,7 @@ inline void CloseStore(HCERTSTORE h) { ::CertCloseStore(h, 0); }
 inline void FreeCertContext(PCCERT_CONTEXT c) { ::CertFreeCertificateContext(c); }
 inline void ReleaseProvider(HCRYPTPROV p) { ::CryptReleaseContext(p, 0); }
 inline void DestroyCryptKey(HCRYPTKEY k) { ::CryptDestroyKey(k); }
+inline void DestroyCryptHash(HCRYPTHASH h) { ::CryptDestroyHash(h); }
 inline void CloseInternet(HINTERNET h) { ::InternetCloseHandle(h); }
 inline void DeleteMemoryDc(HDC h) { ::DeleteDC(h); }
 inline void DestroyMenuHandle(HMENU h) { ::DestroyMenu(h); }
@@ -87,6 +88,7 @@ using UniqueCertStore = UniqueAny<NullIsNone<HCERTSTORE, detail::CloseStore>>;
 using UniqueCertContext = UniqueAny<NullIsNone<PCCERT_CONTEXT, detail::FreeCertContext>>;
 using UniqueCryptProvider = UniqueAny<NullIsNone<HCRYPTPROV, detail::ReleaseProvider>>;
 using UniqueCryptKey = UniqueAny<NullIsNone<HCRYPTKEY, detail::DestroyCryptKey>>;
+using UniqueCryptHash = UniqueAny<NullIsNone<HCRYPTHASH, detail::DestroyCryptHash>>;
 using UniqueInternet = UniqueAny<NullIsNone<HINTERNET, detail::CloseInternet>>;
 using UniqueMemoryDc = UniqueAny<NullIsNone<HDC, detail::DeleteMemoryDc>>;
 using UniqueMenu = UniqueAny<NullIsNone<HMENU, detail::DestroyMenuHandle>>;

@@ -21,13 +21,6 @@ std::string Hex(const unsigned char* bytes, size_t size) {
   return text;
 }
 
-struct HashOwner {
-  HCRYPTHASH hash = 0;
-  ~HashOwner() {
-    if (hash) ::CryptDestroyHash(hash);
-  }
-};
-
 win::UniqueCryptProvider AesProvider() {
   win::UniqueCryptProvider provider;
   if (!::CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) {
@@ -53,19 +46,19 @@ std::string NewPinSalt() {
 std::string HashPin(const std::string& saltHex, const std::string& pin) {
   win::UniqueCryptProvider provider = AesProvider();
   if (!provider) return {};
-  HashOwner hash;
-  if (!::CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, &hash.hash)) return {};
-  if (!::CryptHashData(hash.hash, reinterpret_cast<const BYTE*>(saltHex.data()), static_cast<DWORD>(saltHex.size()),
+  win::UniqueCryptHash hash;
+  if (!::CryptCreateHash(provider.get(), CALG_SHA_256, 0, 0, hash.put())) return {};
+  if (!::CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(saltHex.data()), static_cast<DWORD>(saltHex.size()),
                        0)) {
     return {};
   }
   if (!pin.empty() &&
-      !::CryptHashData(hash.hash, reinterpret_cast<const BYTE*>(pin.data()), static_cast<DWORD>(pin.size()), 0)) {
+      !::CryptHashData(hash.get(), reinterpret_cast<const BYTE*>(pin.data()), static_cast<DWORD>(pin.size()), 0)) {
     return {};
   }
   unsigned char digest[32];
   DWORD size = sizeof(digest);
-  if (!::CryptGetHashParam(hash.hash, HP_HASHVAL, digest, &size, 0)) return {};
+  if (!::CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &size, 0)) return {};
   return Hex(digest, size);
 }
 

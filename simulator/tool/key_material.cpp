@@ -47,13 +47,12 @@ Bytes Sha1(const Bytes& data) {
     provider.release();
     return {};
   }
-  HCRYPTHASH hash = 0;
-  if (!::CryptCreateHash(provider.get(), CALG_SHA1, 0, 0, &hash)) return {};
+  win::UniqueCryptHash hash;
+  if (!::CryptCreateHash(provider.get(), CALG_SHA1, 0, 0, hash.put())) return {};
   Bytes digest(20);
   DWORD size = static_cast<DWORD>(digest.size());
-  const bool ok = ::CryptHashData(hash, data.data(), static_cast<DWORD>(data.size()), 0) &&
-                  ::CryptGetHashParam(hash, HP_HASHVAL, digest.data(), &size, 0);
-  ::CryptDestroyHash(hash);
+  const bool ok = ::CryptHashData(hash.get(), data.data(), static_cast<DWORD>(data.size()), 0) &&
+                  ::CryptGetHashParam(hash.get(), HP_HASHVAL, digest.data(), &size, 0);
   return ok ? digest : Bytes();
 }
 
