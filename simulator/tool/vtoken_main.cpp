@@ -198,17 +198,16 @@ KeySpec KeyOptions(Arguments& args) {
 // initialised, then prints "event <slot> <code> <value>" per event. Exit code 3 when the time
 // runs out first (a watchdog finalises the module, which ends the wait).
 int WaitEvents(CK_ULONG count, CK_ULONG timeoutMs) {
-  HMODULE module = ::LoadLibraryW(L"vlxca_v4.dll");
+  win::UniqueModule module(::LoadLibraryW(L"vlxca_v4.dll"));
   if (!module) return Fail("cannot load vlxca_v4.dll");
   auto getList = reinterpret_cast<CK_C_GetFunctionList>(
-      reinterpret_cast<void*>(::GetProcAddress(module, "C_GetFunctionList")));
+      reinterpret_cast<void*>(::GetProcAddress(module.get(), "C_GetFunctionList")));
   auto getAux = reinterpret_cast<CK_E_GetAuxFunctionList>(
-      reinterpret_cast<void*>(::GetProcAddress(module, "E_GetAuxFunctionList")));
+      reinterpret_cast<void*>(::GetProcAddress(module.get(), "E_GetAuxFunctionList")));
   CK_FUNCTION_LIST_PTR functions = nullptr;
   AUX_FUNCTION_LIST_PTR aux = nullptr;
   if (!getList || !getAux || getList(&functions) != CKR_OK || getAux(&aux) != CKR_OK ||
       functions->C_Initialize(nullptr) != CKR_OK) {
-    ::FreeLibrary(module);
     return Fail("cannot bind vlxca_v4.dll");
   }
   Print("ready\n");
@@ -232,7 +231,6 @@ int WaitEvents(CK_ULONG count, CK_ULONG timeoutMs) {
   ::SetEvent(done.get());
   watchdog.join();
   functions->C_Finalize(nullptr);
-  ::FreeLibrary(module);
   return result;
 }
 

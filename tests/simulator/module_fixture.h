@@ -35,7 +35,8 @@ class ModuleTest : public ::testing::Test {
   void CreateToken(CK_SLOT_ID slot, Edit edit, bool inserted = true) {
     vtoken::TokenSpec spec;
     edit(spec);
-    ASSERT_TRUE(control_.CreateToken(slot, spec, inserted)) << control_.CreateToken(slot, spec, inserted).message;
+    const vtoken::Status created = control_.CreateToken(slot, spec, inserted);
+    ASSERT_TRUE(created) << created.message;
   }
   void CreateToken(CK_SLOT_ID slot) {
     CreateToken(slot, [](vtoken::TokenSpec&) {});
