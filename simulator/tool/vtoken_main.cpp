@@ -241,6 +241,8 @@ int Run(int argc, wchar_t** argv) {
   if (!args.Parse(argc, argv, 1, switches, error)) return Usage(error);
   std::optional<std::wstring> home = args.Option(L"home");
   if (args.Positional().empty()) return Usage("no command given");
+  // The module wait-events loads finds its home in the environment, like the programs' copy.
+  if (home && !::SetEnvironmentVariableW(L"VLX_TOKEN_HOME", home->c_str())) return Fail("cannot set the home");
   const std::wstring command = args.Positional()[0];
   TokenControl control(home ? *home : DefaultHome());
   const size_t positional = args.Positional().size();

@@ -31,7 +31,8 @@ std::string Text(const std::vector<Seen>& events) {
 // vtoken wait-events in a second process, its output read through a pipe.
 class Listener {
  public:
-  explicit Listener(int count) {
+  // options: vtoken options put before the command, for example "--home <folder>".
+  explicit Listener(int count, const std::wstring& options = L"") {
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
     HANDLE read = nullptr, write = nullptr;
     if (!::CreatePipe(&read, &write, &inherit, 0)) return;
@@ -44,7 +45,7 @@ class Listener {
     startup.hStdOutput = write;
     startup.hStdError = write;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"vtoken.exe wait-events " + std::to_wstring(count) + L" --timeout 20000";
+    std::wstring command = L"vtoken.exe " + options + L" wait-events " + std::to_wstring(count) + L" --timeout 20000";
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
       return;
@@ -124,6 +125,23 @@ TEST_F(ModuleEvents, TwoProcessesSeeTheSameEventsInOrder) {
   EXPECT_EQ(listener.Finish(exitCode), Text(expected));
   EXPECT_EQ(exitCode, 0u);
   EXPECT_TRUE(Drain().empty());  // each event once
+}
+
+TEST_F(ModuleEvents, ListenerGivenAHomeWatchesThatHome) {
+  const std::wstring other = PrivateHome() + L"-other";
+  vtoken::TokenControl elsewhere(other);
+  ASSERT_TRUE(elsewhere.Reset());
+  Drain();
+  Listener listener(1, L"--home \"" + other + L"\"");
+  ASSERT_TRUE(listener.started()) << "vtoken.exe did not start";
+  ASSERT_TRUE(listener.WaitReady());
+  ASSERT_TRUE(elsewhere.RaiseEvent(7, kTokenEventActivityBegin, 0));
+  DWORD exitCode = 0;
+  EXPECT_EQ(listener.Finish(exitCode), "event 7 256 0\n");
+  EXPECT_EQ(exitCode, 0u);
+  EXPECT_TRUE(Drain().empty());  // nothing happened in this process's home
+  ::DeleteFileW((other + L"\\state.json").c_str());
+  ::RemoveDirectoryW(other.c_str());
 }
 
 TEST_F(ModuleEvents, FinalizeReleasesABlockedTokenEventWait) {
