@@ -50,15 +50,15 @@ class PinBytes {
 }  // namespace
 
 BYTE OpenTokenSession(TokenContext& context) {
+  // A failed opening leaves no slot list behind: a later label change must not address the
+  // token of an earlier opening.
+  context.slots.clear();
   if (!BindTokenLibrary(context)) return kSessionBindFailed;
   CK_FUNCTION_LIST_PTR f = context.functions;
   CK_ULONG count = 0;
   if (f->C_GetSlotList(CK_TRUE, nullptr, &count) != CKR_OK) return kSessionBindFailed;
   if (count == 0) return kSessionNoToken;
-  if (count > kMaxSlots) {
-    context.slots.clear();
-    return kSessionNoMemory;
-  }
+  if (count > kMaxSlots) return kSessionNoMemory;
   try {
     context.slots.assign(count, 0);
   } catch (const std::bad_alloc&) {
