@@ -4,23 +4,16 @@
 
 #include "manager/shell/main_window.h"
 #include "manager/shell/product_config.h"
+#include "manager/update/web_browser.h"
 #include "platform/ui/prompts.h"
 
 namespace manager {
 
-void CTokenManagerApp::EnableControlContainment() {
-  atl_.reset(::LoadLibraryW(L"atl.dll"));
-  if (!atl_) return;
-  using AtlAxWinInitFunction = BOOL(WINAPI*)();
-  auto init = reinterpret_cast<AtlAxWinInitFunction>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(atl_.get(), "AtlAxWinInit")));
-  if (init) init();
-}
-
 bool CTokenManagerApp::InitInstance() {
   INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
   ::InitCommonControlsEx(&controls);
-  EnableControlContainment();
+  // The About page's template holds the browser host: its class must exist before the page.
+  EnableBrowserHosting();
 
   const std::wstring installFolder = ReadInstallValue(ProductKeyPath(), L"Path");
   const BOOL bound = BindTokenLibrary(token_);

@@ -22,10 +22,6 @@ class CTokenManagerApp : public ui::Application {
   bool InitInstance() override;
 
  private:
-  // Loads atl.dll and registers its control-hosting window class for the embedded browser.
-  void EnableControlContainment();
-
-  win::UniqueModule atl_;
   // The start-up binding keeps the module loaded and initialised for the life of the process;
   // pages rebind their own contexts on top of it.
   TokenContext token_;

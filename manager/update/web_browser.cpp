@@ -48,10 +48,15 @@ class OwnedBstr {
 
 }  // namespace
 
+// Loaded once and kept for the life of the process: the registered classes live in it.
+HMODULE AtlModule() {
+  static const HMODULE atl = ::LoadLibraryW(L"atl.dll");
+  return atl;
+}
+
 bool EnableBrowserHosting() {
-  // Kept for the life of the process: the registered classes live in this module.
-  static HMODULE atl = ::LoadLibraryW(L"atl.dll");
   static const bool registered = [] {
+    HMODULE atl = AtlModule();
     if (!atl) return false;
     auto init = LookUp<AtlAxWinInitFunction>(atl, "AtlAxWinInit");
     return init && init() != FALSE;
@@ -75,9 +80,9 @@ bool CWebBrowser2::Create(HWND parent, const RECT& rect, int controlId, DWORD st
 
 HRESULT CWebBrowser2::Navigate(const std::wstring& url) {
   if (!hwnd()) return E_HANDLE;
-  if (!atl_) atl_.reset(::LoadLibraryW(L"atl.dll"));
-  if (!atl_) return E_NOINTERFACE;
-  auto getControl = LookUp<AtlAxGetControlFunction>(atl_.get(), "AtlAxGetControl");
+  HMODULE atl = AtlModule();
+  if (!atl) return E_NOINTERFACE;
+  auto getControl = LookUp<AtlAxGetControlFunction>(atl, "AtlAxGetControl");
   if (!getControl) return E_NOINTERFACE;
 
   ComPtr<IUnknown> control;

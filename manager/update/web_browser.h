@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/ui/window.h"
-#include "platform/win/unique_handle.h"
 
 namespace manager {
 
@@ -34,9 +33,6 @@ class CWebBrowser2 : public ui::Window {
   // headers) with the four optional arguments empty. The control's answer, or an error when
   // there is no control.
   HRESULT Navigate(const std::wstring& url);
-
- private:
-  win::UniqueModule atl_;
 };
 
 }  // namespace manager
