@@ -94,7 +94,8 @@ class CTokenManagerDlg : public ui::Dialog {
  private:
   void CreatePages();
   void FillTree();
-  // Hides or shows the page of a tree item by its text; false when the text names no page.
+  // Hide the page of the item being left, or show the page of the new one; the page follows
+  // from the item's text. A text that names no page changes nothing.
   void OnSelectionChanging();
   void OnSelectionChanged();
   void OnTokenPresent();
