@@ -71,7 +71,7 @@ CK_RV Library::CheckSession(const State& state, CK_SESSION_HANDLE handle, Sessio
     return CKR_DEVICE_REMOVED;
   }
   if (slot->epoch != it->second.epoch) {
-    DropSessionsOf(it->second.slot);
+    DropStaleSessionsOf(it->second.slot, slot->epoch);
     return CKR_SESSION_HANDLE_INVALID;
   }
   *session = &it->second;
@@ -87,6 +87,18 @@ void Library::DropSessionsOf(CK_SLOT_ID slot) {
     }
   }
   logins_.erase(slot);
+}
+
+void Library::DropStaleSessionsOf(CK_SLOT_ID slot, std::uint64_t currentEpoch) {
+  for (auto it = sessions_.begin(); it != sessions_.end();) {
+    if (it->second.slot == slot && it->second.epoch != currentEpoch) {
+      it = sessions_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  auto login = logins_.find(slot);
+  if (login != logins_.end() && login->second.epoch != currentEpoch) logins_.erase(login);
 }
 
 const Library::LoginState* Library::LoginOf(CK_SLOT_ID slot, std::uint64_t epoch) const {

@@ -89,6 +89,8 @@ class Library {
   bool Visible(const TokenObject& object, const Session& session) const;
   CK_RV CheckUserPin(State& state, Token& token, const std::string& pin, bool& changed);
   void DropSessionsOf(CK_SLOT_ID slot);
+  // Drops the sessions and the login of earlier insertions of the slot's token only.
+  void DropStaleSessionsOf(CK_SLOT_ID slot, std::uint64_t currentEpoch);
   // Takes the next event after the cursor; slotOnly skips all but insertion and removal.
   CK_RV NextEvent(std::uint64_t& cursor, bool slotOnly, Event& event, bool& found);
   // Blocks until the shared state changes after `generation` or C_Finalize; false on finalise.

@@ -15,9 +15,8 @@ CK_RV Library::OpenSession(CK_SLOT_ID slotId, CK_FLAGS flags, CK_SESSION_HANDLE_
     const Slot* slot = state.FindSlot(slotId);
     if (!slot) return CKR_SLOT_ID_INVALID;
     if (!slot->present || !slot->token) return CKR_TOKEN_NOT_PRESENT;
-    // A login of an earlier insertion of this slot's token no longer counts.
-    auto login = logins_.find(slotId);
-    if (login != logins_.end() && login->second.epoch != slot->epoch) DropSessionsOf(slotId);
+    // Sessions and a login of an earlier insertion of this slot's token no longer count.
+    DropStaleSessionsOf(slotId, slot->epoch);
     Session created;
     created.slot = slotId;
     created.epoch = slot->epoch;

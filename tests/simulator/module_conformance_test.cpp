@@ -143,6 +143,20 @@ TEST_F(ModuleRules, SessionsBelongToOneInsertionOfTheToken) {
   EXPECT_EQ(TokenInfo(1).ulSessionCount, 0u);
 }
 
+TEST_F(ModuleRules, AStaleSessionLeavesTheNextInsertionsSessionsAlone) {
+  CreateToken(1);
+  CK_SESSION_HANDLE old = OpenSession(1);
+  ASSERT_TRUE(control_.Remove(1));
+  ASSERT_TRUE(control_.Insert(1));
+  CK_SESSION_HANDLE fresh = OpenSession(1);
+  ASSERT_EQ(Login(fresh, "12345678"), CKR_OK);
+  CK_SESSION_INFO info{};
+  EXPECT_EQ(f_->C_GetSessionInfo(old, &info), CKR_SESSION_HANDLE_INVALID);
+  ASSERT_EQ(f_->C_GetSessionInfo(fresh, &info), CKR_OK);
+  EXPECT_EQ(info.state, CKS_RW_USER_FUNCTIONS);
+  EXPECT_EQ(TokenInfo(1).ulSessionCount, 1u);
+}
+
 TEST_F(ModuleRules, WrongPinsCountDownToALockedPin) {
   CreateToken(1, [](vtoken::TokenSpec& s) {
     s.userPin = "12345678";
