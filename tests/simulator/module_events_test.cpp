@@ -3,6 +3,7 @@
 // until an event comes or C_Finalize releases them.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -155,7 +156,7 @@ TEST_F(ModuleEvents, FinalizeReleasesABlockedTokenEventWait) {
   // Still blocked while nothing happens.
   EXPECT_EQ(::WaitForSingleObject(returned.get(), 200), static_cast<DWORD>(WAIT_TIMEOUT));
   const auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(f_->C_Finalize(nullptr), CKR_OK);
+  EXPECT_EQ(f_->C_Finalize(nullptr), CKR_OK);  // not ASSERT: the waiter must be joined
   initialized_ = false;
   EXPECT_EQ(::WaitForSingleObject(returned.get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -170,9 +171,21 @@ TEST_F(ModuleEvents, BlockedWaitsWakeOnAnotherThreadsEvent) {
   Seen token{};
   CK_SLOT_ID slotEvent = 0;
   CK_RV tokenResult = CKR_GENERAL_ERROR, slotResult = CKR_GENERAL_ERROR;
-  std::thread tokenWaiter([&] { tokenResult = aux_->AuxWaitTokenEvent(0, &token.slot, &token.code, &token.extra, nullptr); });
-  std::thread slotWaiter([&] { slotResult = f_->C_WaitForSlotEvent(0, &slotEvent, nullptr); });
-  ASSERT_TRUE(control_.Insert(1));
+  std::atomic<int> returned{0};
+  std::thread tokenWaiter([&] {
+    tokenResult = aux_->AuxWaitTokenEvent(0, &token.slot, &token.code, &token.extra, nullptr);
+    ++returned;
+  });
+  std::thread slotWaiter([&] {
+    slotResult = f_->C_WaitForSlotEvent(0, &slotEvent, nullptr);
+    ++returned;
+  });
+  EXPECT_TRUE(control_.Insert(1));
+  // Waits that miss the event are released by C_Finalize, so the test fails instead of hanging.
+  if (!testing_support::WaitUntil([&] { return returned == 2; }, std::chrono::seconds(10))) {
+    f_->C_Finalize(nullptr);
+    initialized_ = false;
+  }
   tokenWaiter.join();
   slotWaiter.join();
   EXPECT_EQ(tokenResult, CKR_OK);
