@@ -6,20 +6,11 @@
 #include <vector>
 
 #include "platform/win/unique_handle.h"
+#include "simulator/state/token_state.h"
 
 namespace vsim {
 
 namespace {
-
-std::string Hex(const unsigned char* bytes, size_t size) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text;
-  for (size_t i = 0; i < size; ++i) {
-    text.push_back(digits[bytes[i] >> 4]);
-    text.push_back(digits[bytes[i] & 15]);
-  }
-  return text;
-}
 
 win::UniqueCryptProvider AesProvider() {
   win::UniqueCryptProvider provider;
@@ -40,7 +31,7 @@ std::string NewPinSalt() {
     ::QueryPerformanceCounter(&counter);
     memcpy(salt, &counter, sizeof(counter));
   }
-  return Hex(salt, sizeof(salt));
+  return ToHex(Bytes(salt, salt + sizeof(salt)));
 }
 
 std::string HashPin(const std::string& saltHex, const std::string& pin) {
@@ -59,7 +50,7 @@ std::string HashPin(const std::string& saltHex, const std::string& pin) {
   unsigned char digest[32];
   DWORD size = sizeof(digest);
   if (!::CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &size, 0)) return {};
-  return Hex(digest, size);
+  return ToHex(Bytes(digest, digest + size));
 }
 
 bool SameHash(const std::string& a, const std::string& b) {

@@ -7,7 +7,7 @@ namespace vsim {
 
 // A fresh random salt, as hex text.
 std::string NewPinSalt();
-// Hex SHA-256 of the salt bytes followed by the PIN bytes; empty when hashing fails.
+// Hex SHA-256 of the salt's hex text followed by the PIN bytes; empty when hashing fails.
 std::string HashPin(const std::string& saltHex, const std::string& pin);
 // Compares in time independent of where the texts differ.
 bool SameHash(const std::string& a, const std::string& b);

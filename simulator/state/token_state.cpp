@@ -113,8 +113,6 @@ TokenObject* State::FindObject(CK_OBJECT_HANDLE handle, CK_SLOT_ID* slotOut) {
   return nullptr;
 }
 
-namespace {
-
 std::string ToHex(const Bytes& bytes) {
   static const char digits[] = "0123456789abcdef";
   std::string text;
@@ -125,6 +123,8 @@ std::string ToHex(const Bytes& bytes) {
   }
   return text;
 }
+
+namespace {
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -274,12 +274,6 @@ bool ParseState(const std::string& text, State& state, std::string& error) {
 void CopyPadded(unsigned char* field, size_t width, const std::string& text) {
   std::memset(field, ' ', width);
   std::memcpy(field, text.data(), std::min(width, text.size()));
-}
-
-std::string TrimPadding(const unsigned char* field, size_t width) {
-  size_t length = width;
-  while (length > 0 && (field[length - 1] == ' ' || field[length - 1] == 0)) --length;
-  return std::string(reinterpret_cast<const char*>(field), length);
 }
 
 Bytes UlongBytes(CK_ULONG value) {

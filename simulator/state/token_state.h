@@ -104,9 +104,11 @@ void from_json(const nlohmann::json& in, State& state);
 std::string SerializeState(const State& state);
 bool ParseState(const std::string& text, State& state, std::string& error);
 
-// Pads or checks fixed-width blank-padded PKCS#11 text fields.
+// Fills a fixed-width blank-padded PKCS#11 text field.
 void CopyPadded(unsigned char* field, size_t width, const std::string& text);
-std::string TrimPadding(const unsigned char* field, size_t width);
+
+// Lower-case hex text of the bytes, as the state file keeps attribute values and hashes.
+std::string ToHex(const Bytes& bytes);
 
 Bytes UlongBytes(CK_ULONG value);
 Bytes BoolBytes(bool value);
