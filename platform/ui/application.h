@@ -18,8 +18,8 @@ class Application {
   // The application object of this process, or null before one is constructed.
   static Application* Current();
 
-  // Runs InitInstance; when it returns true, a message loop until WM_QUIT; then ExitInstance,
-  // whose result is the process exit code.
+  // Runs InitInstance; when it returns true, a message loop until WM_QUIT; then ExitInstance.
+  // The exit code is ExitInstance's result, or the WM_QUIT code when that result is 0.
   int Run(HINSTANCE instance);
 
   HINSTANCE Instance() const { return instance_; }
