@@ -24,32 +24,48 @@ std::wstring CutAtZero(std::wstring text) {
   return text;
 }
 
-// Replaces the pattern until it no longer occurs, each search starting from the beginning. A new
-// occurrence can only overlap the replaced text, so the search resumes just before it.
-void ReplaceRepeatedly(std::wstring& text, const std::wstring& from, const std::wstring& to) {
-  size_t position = text.find(from);
-  while (position != std::wstring::npos) {
-    text.replace(position, from.size(), to);
-    const size_t back = from.size() - 1;
-    position = text.find(from, position >= back ? position - back : 0);
+// Replaces every occurrence in one pass from left to right. The patterns of the unescape have no
+// overlapping occurrences and no replacement forms a new one, so this gives the same text as
+// replacing the first occurrence again and again until none is left, in linear time.
+std::wstring ReplaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
+  std::wstring out;
+  out.reserve(text.size());
+  size_t start = 0;
+  for (size_t found = text.find(from); found != std::wstring::npos; found = text.find(from, start)) {
+    out.append(text, start, found - start);
+    out += to;
+    start = found + from.size();
   }
+  out.append(text, start, std::wstring::npos);
+  return out;
+}
+
+// Every run of two or more backslashes becomes one, as repeated replacement of a doubled
+// backslash by a single one would leave it.
+std::wstring CollapseBackslashRuns(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (wchar_t c : text) {
+    if (c == L'\\' && !out.empty() && out.back() == L'\\') continue;
+    out.push_back(c);
+  }
+  return out;
 }
 
 }  // namespace
 
 std::wstring UnescapeValue(std::wstring value) {
   const std::wstring hold(1, L'\x0001');
-  ReplaceRepeatedly(value, L"\\\\r", hold);
-  ReplaceRepeatedly(value, L"\\r", L"\r");
-  ReplaceRepeatedly(value, hold, L"\\\\r");
-  ReplaceRepeatedly(value, L"\\\\n", hold);
-  ReplaceRepeatedly(value, L"\\n", L"\n");
-  ReplaceRepeatedly(value, hold, L"\\\\n");
-  ReplaceRepeatedly(value, L"\\\\t", hold);
-  ReplaceRepeatedly(value, L"\\t", L"\t");
-  ReplaceRepeatedly(value, hold, L"\\\\t");
-  ReplaceRepeatedly(value, L"\\\\", L"\\");
-  return value;
+  value = ReplaceAll(value, L"\\\\r", hold);
+  value = ReplaceAll(value, L"\\r", L"\r");
+  value = ReplaceAll(value, hold, L"\\\\r");
+  value = ReplaceAll(value, L"\\\\n", hold);
+  value = ReplaceAll(value, L"\\n", L"\n");
+  value = ReplaceAll(value, hold, L"\\\\n");
+  value = ReplaceAll(value, L"\\\\t", hold);
+  value = ReplaceAll(value, L"\\t", L"\t");
+  value = ReplaceAll(value, hold, L"\\\\t");
+  return CollapseBackslashRuns(value);
 }
 
 long ParseLongLikeWtol(const std::wstring& text) {
@@ -101,9 +117,13 @@ std::optional<LanguageDocument> ParseLanguageText(const std::wstring& text) {
   LanguageDocument document;
   LanguageDocument::Section* current = nullptr;
   size_t position = 0;
+  // The next CR LF at or after position, searched again only once a line has used it: once none
+  // is left, none comes later, so the text is scanned for CR LF once in all.
+  size_t crLf = text.find(L"\r\n");
   while (position < text.size()) {
     // CR LF ends a line wherever it occurs; a lone LF only once no CR LF is left.
-    size_t end = text.find(L"\r\n", position);
+    if (crLf != std::wstring::npos && crLf < position) crLf = text.find(L"\r\n", position);
+    size_t end = crLf;
     size_t next;
     if (end != std::wstring::npos) {
       next = end + 2;

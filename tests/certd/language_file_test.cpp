@@ -31,6 +31,12 @@ struct FileCase {
   std::vector<std::tuple<std::wstring, std::wstring, std::optional<std::wstring>>> expect;
 };
 
+std::string LinesEndedByLf(int count) {
+  std::string text = "[s]\n";
+  for (int i = 0; i < count; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+  return text;
+}
+
 std::vector<FileCase> FileCases() {
   using certd_test::AnsiBytes;
   using certd_test::Utf16BeWithBom;
@@ -69,6 +75,11 @@ std::vector<FileCase> FileCases() {
       {"lf only ends lines", "[s]\na=1\nb=2\n", true, {{L"s", L"a", L"1"}, {L"s", L"b", L"2"}}},
       // CR LF first: the text before the first CR LF is one line, so "a" is lost inside the header.
       {"cr lf before lone lf", "[s]\na=1\r\nb=2\n", true, {{L"s", L"a", std::nullopt}, {L"s", L"b", L"2"}}},
+      // Each CR LF ends the text before it, lone LFs included; lone LFs count only after the last one.
+      {"lf lines after the last cr lf", "[s]\r\na=1\nb=2\r\nc=3\nd=4\n", true,
+       {{L"s", L"a", L"1\nb=2"}, {L"s", L"b", std::nullopt}, {L"s", L"c", L"3"}, {L"s", L"d", L"4"}}},
+      {"many lines ended by lf alone", LinesEndedByLf(3000), true,
+       {{L"s", L"k0", L"0"}, {L"s", L"k1500", L"1500"}, {L"s", L"k2999", L"2999"}}},
       {"empty lines are skipped", "\r\n\r\n[s]\r\n\r\na=1", true, {{L"s", L"a", L"1"}}},
       {"utf16 odd last byte is dropped", Utf16LeWithBom(L"[s]\r\na=1") + "\x41", true, {{L"s", L"a", L"1"}}},
       {"invalid utf8 still decodes", std::string("\xEF\xBB\xBF[s]\r\na=\xC3\r\n"), true, {}},
@@ -111,6 +122,14 @@ TEST(LanguageFileFormat, UnescapesValues) {
   for (const auto& c : cases) {
     EXPECT_EQ(vlx::UnescapeValue(c.in), c.out) << "input " << win::ToUtf8(c.in);
   }
+  // Long values come out as their short forms do.
+  std::wstring manyEscapes;
+  for (int i = 0; i < 5000; ++i) manyEscapes += L"\\n\\t";
+  std::wstring manyControls;
+  for (int i = 0; i < 5000; ++i) manyControls += L"\n\t";
+  EXPECT_EQ(vlx::UnescapeValue(manyEscapes), manyControls);
+  EXPECT_EQ(vlx::UnescapeValue(std::wstring(10000, L'\\') + L"n"), L"\\n");
+  EXPECT_EQ(vlx::UnescapeValue(L"a" + std::wstring(10000, L'\\') + L"b"), L"a\\b");
   const std::optional<LanguageDocument> document = Parse("[s]\r\na=x\\ny\r\n");
   ASSERT_TRUE(document);
   EXPECT_EQ(LanguageDocument::ReadValue(*document->FindSection(L"s"), L"a"), L"x\ny");
