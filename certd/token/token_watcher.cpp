@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "certd/support/product_record.h"
 #include "certd/support/system_info.h"
@@ -136,7 +137,8 @@ CK_RV TokenWatcher::EnumerateTokens() {
   std::vector<CK_SLOT_ID> slots;
   try {
     slots.resize(count);
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
+    // bad_alloc, or length_error for a count beyond what a 32-bit process can hold.
     return CKR_HOST_MEMORY;
   }
   const CK_ULONG expected = count;
