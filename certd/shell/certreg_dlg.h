@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "certd/support/product_record.h"
 #include "platform/ui/dialog.h"
 
 class CCertregDlg : public ui::Dialog {
@@ -38,5 +39,5 @@ class CCertregDlg : public ui::Dialog {
   std::wstring title_;
   bool iconShown_ = false;
   bool showIcon_ = true;
-  std::wstring managerExeName_ = L"vlxca_v4_mgr.exe";
+  std::wstring managerExeName_ = vlx::kProduct.managerFileName;
 };
