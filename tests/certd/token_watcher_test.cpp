@@ -67,6 +67,38 @@ class RecordingRegistrar : public vlx::CertificateRegistrar {
   std::vector<Call> calls;
 };
 
+// The current user's personal store, as the registration leaves it (written when it is closed).
+win::UniqueCertStore OpenPersonalStore() {
+  return win::UniqueCertStore(
+      ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"MY"));
+}
+
+bool AddToPersonalStore(const vtoken::Bytes& der) {
+  win::UniqueCertStore store = OpenPersonalStore();
+  return store && ::CertAddEncodedCertificateToStore(store.get(), X509_ASN_ENCODING, der.data(),
+                                                     static_cast<DWORD>(der.size()),
+                                                     CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+}
+
+// The entries with exactly these bytes; they are deleted when remove is set.
+size_t PersonalEntries(const vtoken::Bytes& der, bool remove = false) {
+  win::UniqueCertStore store = OpenPersonalStore();
+  std::vector<PCCERT_CONTEXT> found;
+  for (PCCERT_CONTEXT entry = nullptr; store && (entry = ::CertEnumCertificatesInStore(store.get(), entry));) {
+    if (entry->cbCertEncoded == der.size() && std::equal(der.begin(), der.end(), entry->pbCertEncoded)) {
+      found.push_back(::CertDuplicateCertificateContext(entry));
+    }
+  }
+  for (PCCERT_CONTEXT context : found) {
+    if (remove) {
+      ::CertDeleteCertificateFromStore(context);
+    } else {
+      ::CertFreeCertificateContext(context);
+    }
+  }
+  return found.size();
+}
+
 class WatcherTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -248,8 +280,7 @@ TEST_F(WatcherTest, AWrittenCertificateTakesItsFriendlyNameFromThePersonalStore)
   const wchar_t name[] = L"Ch\u1EEF k\u00FD c\u1EE7a t\u00F4i";
   {
     // A registry store is written when it is closed.
-    win::UniqueCertStore store(
-        ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"MY"));
+    win::UniqueCertStore store = OpenPersonalStore();
     ASSERT_TRUE(store);
     PCCERT_CONTEXT added = nullptr;
     ASSERT_TRUE(::CertAddEncodedCertificateToStore(store.get(), X509_ASN_ENCODING, der.data(),
@@ -269,17 +300,30 @@ TEST_F(WatcherTest, AWrittenCertificateTakesItsFriendlyNameFromThePersonalStore)
                                     reinterpret_cast<const BYTE*>(name) + sizeof(name)));
   EXPECT_TRUE(registrar_.Has(Call::Register, 1, pair.certificate));
 
-  win::UniqueCertStore store(
-      ::CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"MY"));
-  PCCERT_CONTEXT entry = ::CertFindCertificateInStore(store.get(), X509_ASN_ENCODING, 0, CERT_FIND_ANY, nullptr,
-                                                       nullptr);
-  std::vector<PCCERT_CONTEXT> ours;
-  for (; entry; entry = ::CertFindCertificateInStore(store.get(), X509_ASN_ENCODING, 0, CERT_FIND_ANY, nullptr, entry)) {
-    if (entry->cbCertEncoded == der.size() && std::equal(der.begin(), der.end(), entry->pbCertEncoded)) {
-      ours.push_back(::CertDuplicateCertificateContext(entry));
-    }
-  }
-  for (PCCERT_CONTEXT context : ours) ::CertDeleteCertificateFromStore(context);
+  PersonalEntries(der, true);
+}
+
+TEST_F(WatcherTest, AChangedCertificateTakesTheEntryOfItsPublicKeyOutOfThePersonalStore) {
+  ASSERT_TRUE(control_.CreateToken(1, Spec("Reader One")));
+  const vtoken::KeyPairHandles renewed = Enrol(1, "renewed");
+  const vtoken::KeyPairHandles other = Enrol(1, "other");
+  ASSERT_EQ(watcher_.LoadTokenModule(), CKR_OK);
+  // The entry of an earlier certificate for the same key: other bytes (a changed signature), the
+  // same public key. Beside it the entry of another key, which stays.
+  vtoken::Bytes earlier = ValueOf(1, renewed.certificate);
+  ASSERT_FALSE(earlier.empty());
+  earlier.back() ^= 0x5A;
+  const vtoken::Bytes unrelated = ValueOf(1, other.certificate);
+  ASSERT_TRUE(AddToPersonalStore(earlier));
+  ASSERT_TRUE(AddToPersonalStore(unrelated));
+  registrar_.calls.clear();
+
+  watcher_.OnObjectChanged(1, renewed.certificate);
+  EXPECT_EQ(PersonalEntries(earlier), 0u);
+  EXPECT_EQ(PersonalEntries(unrelated), 1u);
+  EXPECT_TRUE(registrar_.Has(Call::Register, 1, renewed.certificate));
+  PersonalEntries(earlier, true);
+  PersonalEntries(unrelated, true);
 }
 
 // The web page of a token: only http(s) addresses, one browser per token, the address passed as
@@ -389,7 +433,7 @@ TEST_F(MonitorTest, PostsInsertionRemovalAndObjectEvents) {
   ASSERT_TRUE(control_.Remove(1));
   ASSERT_TRUE(control_.Insert(0x12345));
   ASSERT_TRUE(control_.RaiseEvent(1, 0x104, 2));
-  ASSERT_TRUE(control_.RaiseEvent(1, 0x100, 0));  // sets no value of its own
+  ASSERT_TRUE(control_.RaiseEvent(1, 0x100, 0));
   ASSERT_TRUE(WaitForPosted(5));
   ASSERT_EQ(posted_.size(), 5u);
   EXPECT_EQ(posted_[0].wParam, static_cast<WPARAM>((1u << 16) | 1));
@@ -397,6 +441,7 @@ TEST_F(MonitorTest, PostsInsertionRemovalAndObjectEvents) {
   EXPECT_EQ(posted_[2].wParam, static_cast<WPARAM>(((0x12345u << 16) & 0xFFFFFFFFu) | 1));  // high bits lost
   EXPECT_EQ(posted_[3].wParam, static_cast<WPARAM>((1u << 16) | 0x104));
   EXPECT_EQ(posted_[3].lParam, 2);
+  EXPECT_EQ(posted_[4].wParam, static_cast<WPARAM>((1u << 16) | 0x100));  // in the order raised
 }
 
 TEST_F(MonitorTest, ObjectEventsCarryTheHandleAndNothingComesAfterUnloading) {
