@@ -76,7 +76,10 @@ CK_RV Library::GetSessionInfo(CK_SESSION_HANDLE handle, CK_SESSION_INFO_PTR info
 CK_RV Library::CheckUserPin(State&, Token& token, const std::string& pin, bool& changed) {
   if (token.PinLocked()) return CKR_PIN_LOCKED;
   if (!token.userPinInitialized) return CKR_USER_PIN_NOT_INITIALIZED;
-  if (!SameHash(HashPin(token.pinSalt, pin), token.userPinHash)) {
+  // A hash that cannot be made says nothing about the PIN: it must not cost a try.
+  const std::string hash = HashPin(token.pinSalt, pin);
+  if (hash.empty()) return CKR_FUNCTION_FAILED;
+  if (!SameHash(hash, token.userPinHash)) {
     --token.userTriesLeft;
     changed = true;
     return CKR_PIN_INCORRECT;
@@ -148,7 +151,9 @@ CK_RV Library::SetPin(CK_SESSION_HANDLE handle, CK_UTF8CHAR_PTR oldPin, CK_ULONG
     if (login && login->user == CKU_SO) {
       if (!SameHash(HashPin(token.pinSalt, oldBytes), token.soPinHash)) return CKR_PIN_INCORRECT;
       if (newLength < token.minPinLength || newLength > token.maxPinLength) return CKR_PIN_LEN_RANGE;
-      token.soPinHash = HashPin(token.pinSalt, newBytes);
+      const std::string hash = HashPin(token.pinSalt, newBytes);
+      if (hash.empty()) return CKR_FUNCTION_FAILED;
+      token.soPinHash = hash;
       changed = true;
       return CKR_OK;
     }
