@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/win/unique_handle.h"
 #include "tests/simulator/module_fixture.h"
 
 namespace {
@@ -61,24 +62,29 @@ int main() {
   }
   std::printf("event delivery (change saved to waiter returning): %.1f ms on average\n", total / kEvents);
 
-  HANDLE waiterHandle = nullptr;
+  win::UniqueHandle waiterHandle;
+  win::UniqueHandle waiterKnown(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   CK_RV waitResult = CKR_OK;
   std::thread waiter([&] {
-    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &waiterHandle, 0, FALSE,
+    HANDLE self = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &self, 0, FALSE,
                       DUPLICATE_SAME_ACCESS);
+    waiterHandle.reset(self);
+    ::SetEvent(waiterKnown.get());
     CK_ULONG slot = 0, code = 0, extra = 0;
     waitResult = aux->AuxWaitTokenEvent(0, &slot, &code, &extra, nullptr);
   });
+  // The handle is read only after the waiter published it.
+  ::WaitForSingleObject(waiterKnown.get(), INFINITE);
   ::Sleep(100);
-  const double cpuBefore = ThreadCpuMilliseconds(waiterHandle);
+  const double cpuBefore = ThreadCpuMilliseconds(waiterHandle.get());
   ::Sleep(2000);
-  const double cpuAfter = ThreadCpuMilliseconds(waiterHandle);
+  const double cpuAfter = ThreadCpuMilliseconds(waiterHandle.get());
   std::printf("blocked waiter: %.1f ms CPU per second of waiting\n", (cpuAfter - cpuBefore) / 2);
   start = Clock::now();
   f->C_Finalize(nullptr);
   waiter.join();
   std::printf("C_Finalize to released waiter: %.1f ms (result 0x%lx)\n", Milliseconds(Clock::now() - start),
               static_cast<unsigned long>(waitResult));
-  if (waiterHandle) ::CloseHandle(waiterHandle);
   return 0;
 }
