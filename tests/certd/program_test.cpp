@@ -108,13 +108,15 @@ TEST_F(ProgramTest, SelfInstallShowsItsBoxThenStarts) {
   DWORD owner = 0;
   ::GetWindowThreadProcessId(box, &owner);
   EXPECT_EQ(owner, process.id);
-  bool textFound = false;
-  for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t text[128] = {};
-    ::GetWindowTextW(child, text, 128);
-    textFound = textFound || std::wstring(text) == L"Self install not implement yet.";
-  }
-  EXPECT_TRUE(textFound);
+  // The box is found by its caption as soon as it exists, maybe before its text control does.
+  EXPECT_TRUE(testing_support::WaitUntil([&] {
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t text[128] = {};
+      ::GetWindowTextW(child, text, 128);
+      if (std::wstring(text) == L"Self install not implement yet.") return true;
+    }
+    return false;
+  }));
   // Not started yet while the box is open.
   EXPECT_EQ(certd_test::FindTopWindowOfProcess(process.id, L"#32770"), box);
   ::PostMessageW(box, WM_COMMAND, IDOK, 0);
