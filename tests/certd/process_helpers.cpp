@@ -63,14 +63,15 @@ HWND FindTopWindowOfProcess(DWORD processId, const wchar_t* className) {
 
 std::vector<DWORD> ProcessIdsByName(const std::wstring& name) {
   std::vector<DWORD> ids;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  // A failed snapshot is INVALID_HANDLE_VALUE, which the file owner treats as none.
+  win::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return ids;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+       more = ::Process32NextW(snapshot.get(), &entry)) {
     if (::lstrcmpiW(entry.szExeFile, name.c_str()) == 0) ids.push_back(entry.th32ProcessID);
   }
-  ::CloseHandle(snapshot);
   return ids;
 }
 
