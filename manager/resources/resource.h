@@ -35,7 +35,6 @@
 #define IDB_VERIFY_PIN              173
 
 // Timers.
-#define IDT_TICKER                  666
 #define IDT_UPDATE_LAUNCH           1224
 
 // Main window (102).
