@@ -100,29 +100,36 @@ TEST_F(ProgramTest, TerminateEndsTheRunningCopyAndTheManager) {
   EXPECT_EQ(exitCode, 0u);  // terminated with exit code 0, not by the test
 }
 
-TEST_F(ProgramTest, SelfInstallShowsItsBoxThenStarts) {
-  StartedProcess& process = Start(L"-i");
-  HWND box = nullptr;
-  ASSERT_TRUE(testing_support::WaitUntil([&] { return (box = ::FindWindowW(L"#32770", kBoxCaption)) != nullptr; },
-                                         15000ms));
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(box, &owner);
-  EXPECT_EQ(owner, process.id);
-  // The box is found by its caption as soon as it exists, maybe before its text control does.
-  EXPECT_TRUE(testing_support::WaitUntil([&] {
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-      wchar_t text[128] = {};
-      ::GetWindowTextW(child, text, 128);
-      if (std::wstring(text) == L"Self install not implement yet.") return true;
-    }
-    return false;
-  }));
-  // Not started yet while the box is open.
-  EXPECT_EQ(certd_test::FindTopWindowOfProcess(process.id, L"#32770"), box);
-  ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-  ASSERT_TRUE(testing_support::WaitUntil([&] { return !::IsWindow(box); }, 10000ms));
-  ASSERT_NE(TrayWindow(process), nullptr);
-  EXPECT_TRUE(QuitRunningCopy(process));
+TEST_F(ProgramTest, SelfInstallAndUninstallShowTheirBoxThenStart) {
+  const struct {
+    const wchar_t* arguments;
+    const wchar_t* text;
+  } cases[] = {{L"-i", L"Self install not implement yet."}, {L"-u", L"Self uninstall not implement yet."}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::string(c.arguments, c.arguments + wcslen(c.arguments)));
+    StartedProcess& process = Start(c.arguments);
+    HWND box = nullptr;
+    ASSERT_TRUE(testing_support::WaitUntil(
+        [&] { return (box = ::FindWindowW(L"#32770", kBoxCaption)) != nullptr; }, 15000ms));
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(box, &owner);
+    EXPECT_EQ(owner, process.id);
+    // The box is found by its caption as soon as it exists, maybe before its text control does.
+    EXPECT_TRUE(testing_support::WaitUntil([&] {
+      for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[128] = {};
+        ::GetWindowTextW(child, text, 128);
+        if (std::wstring(text) == c.text) return true;
+      }
+      return false;
+    }));
+    // Not started yet while the box is open.
+    EXPECT_EQ(certd_test::FindTopWindowOfProcess(process.id, L"#32770"), box);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return !::IsWindow(box); }, 10000ms));
+    ASSERT_NE(TrayWindow(process), nullptr);
+    EXPECT_TRUE(QuitRunningCopy(process));
+  }
 }
 
 TEST_F(ProgramTest, CommandLinesThatStart) {
