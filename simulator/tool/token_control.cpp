@@ -307,31 +307,30 @@ Status TokenControl::DeleteToken(CK_SLOT_ID slot) {
   }));
 }
 
-Status TokenControl::Insert(CK_SLOT_ID slot) {
-  return ToStatus(WithState(home_, [&](State& state, bool& changed) {
+namespace {
+
+// Inserts or removes the token of a slot: a new epoch ends the sessions of the old presence,
+// and the matching slot event is raised.
+Status SetPresence(const std::wstring& home, CK_SLOT_ID slot, bool present) {
+  return ToStatus(WithState(home, [&](State& state, bool& changed) {
     Slot* target = state.FindSlot(slot);
     if (!target || !target->token) return SlotName(slot) + " holds no token";
-    if (target->present) return "the token in " + SlotName(slot) + " is already inserted";
-    target->present = true;
+    if (target->present == present) {
+      return "the token in " + SlotName(slot) + (present ? " is already inserted" : " is not inserted");
+    }
+    target->present = present;
     state.NewEpoch(*target);
-    state.AddEvent(slot, kTokenEventInserted, 0);
+    state.AddEvent(slot, present ? kTokenEventInserted : kTokenEventRemoved, 0);
     changed = true;
     return std::string();
   }));
 }
 
-Status TokenControl::Remove(CK_SLOT_ID slot) {
-  return ToStatus(WithState(home_, [&](State& state, bool& changed) {
-    Slot* target = state.FindSlot(slot);
-    if (!target || !target->token) return SlotName(slot) + " holds no token";
-    if (!target->present) return "the token in " + SlotName(slot) + " is not inserted";
-    target->present = false;
-    state.NewEpoch(*target);
-    state.AddEvent(slot, kTokenEventRemoved, 0);
-    changed = true;
-    return std::string();
-  }));
-}
+}  // namespace
+
+Status TokenControl::Insert(CK_SLOT_ID slot) { return SetPresence(home_, slot, true); }
+
+Status TokenControl::Remove(CK_SLOT_ID slot) { return SetPresence(home_, slot, false); }
 
 Outcome<CK_OBJECT_HANDLE> TokenControl::AddCertificate(CK_SLOT_ID slot, const Bytes& der, const std::string& container,
                                                        const Bytes& id, const std::string& label) {
